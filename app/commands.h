@@ -1,0 +1,47 @@
+// The command handlers of Florrin. `main` picks one by the argument count and
+// the command word and calls it with the remaining arguments, in command-line
+// order. Each handler prints its data and its result marker on standard
+// output, with no line break, and returns; nothing is ever written to standard
+// error.
+#ifndef FLORRIN_APP_COMMANDS_H_
+#define FLORRIN_APP_COMMANDS_H_
+
+#include "lmr.h"
+
+// The catalogue's file name, "db" in the current directory.
+extern const sString DBfile;
+
+// Writes "!err in parameters!\n": the answer to a command line that matches
+// no command.
+void ShowHelp();
+
+// Listings: record names each followed by "|", in file order or sorted by
+// unsigned byte comparison; "No DB file found. !error!" without a catalogue.
+void fList();
+void fListByName();
+
+// Catalogue commands on single records.
+void fDel(const sString& sP);                                   // "!ok!"
+void fGet(const sString& sP1, const sString& sP2);              // the value
+void fEdit(const sString& sP1, const sString& sP2, const sString& sP3);
+void fAdd(const sString& sRec, const sString& sPlot, const sString& sTag,
+          const sString& sRate, const sString& sYear, const sString& sDir,
+          const sString& sTime, const sString& sComm, const sString& sPic,
+          const sString& sAct, const sString& sGen, const sString& sType);
+void fChangeRec(const sString& sRec, const sString& sPlot,
+                const sString& sTag, const sString& sRate,
+                const sString& sYear, const sString& sDir,
+                const sString& sTime, const sString& sComm,
+                const sString& sPic, const sString& sAct,
+                const sString& sGen, const sString& sType);
+void fPrintRec(const sString& sP1);
+void fFilter(const sString& sP1, const sString& sP2);
+
+// Web import: search the site for a title and add the first match
+// ("--autoadd"), add a movie from a known title-page address ("--urladd"),
+// print the site's matches for a title ("--printsearch").
+void fAutoAdd(const sString& sP1);
+void fUrlAdd(const sString& sP1, const sString& sP2);
+void fPrintImdbSearch(const sString& sP1);
+
+#endif  // FLORRIN_APP_COMMANDS_H_

@@ -1,0 +1,42 @@
+// Line-file primitives: a text file seen as numbered lines.
+//
+// The line model shared by every reader of the catalogue: a line ends at each
+// "\n", which is not part of it; the bytes after the last "\n" form one more
+// line, the last line, even when there are none. So a file that ends with "\n"
+// has an empty last line and an empty file is one empty line. No other byte is
+// special ("\r" stays part of its line). Lines are numbered from 0; the number
+// of the last line is the count of "\n" bytes.
+//
+// Each call opens, reads or writes, and closes what it works on.
+#ifndef FLORRIN_SMDB_GET_PUT_LINE_H_
+#define FLORRIN_SMDB_GET_PUT_LINE_H_
+
+#include "lmr.h"
+
+// Removes `sFile`. Returns 1 when it was removed, 0 otherwise (also when it
+// did not exist). Note: non-zero means success.
+int del(const sString& sFile);
+
+// Renames `sFile` to `sFileNew`. Returns 0 on success, non-zero otherwise
+// (the platform rename's own convention). Note: zero means success.
+int ren(const sString& sFile, const sString& sFileNew);
+
+// The number of the file's last line, i.e. the count of "\n" bytes; 0 for an
+// empty file; -1 when the file cannot be opened for reading.
+int GetNoOfLines(const sString& sFileName);
+
+// Line `LineNo` of the file without its "\n", or "!err GetLine!" when the
+// file cannot be read or `LineNo` is negative or past the last line.
+sString GetLine(const sString& sFileName, int LineNo);
+
+// Replaces line `LineNo` of the file by `strToWrite`, rewriting the file in
+// one pass through the scratch file "tempout". The old lines form a list (an
+// empty last line is not part of it); the list is padded with empty lines to
+// `LineNo` entries when shorter, entry `LineNo` is replaced or appended, and
+// every entry is written followed by "\n". A missing file counts as empty.
+// The scratch file is flushed to disk and put in place with one atomic
+// replace, so the file is never missing. Returns true when the new file is in
+// place.
+bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite);
+
+#endif  // FLORRIN_SMDB_GET_PUT_LINE_H_

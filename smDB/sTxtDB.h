@@ -1,0 +1,65 @@
+// sTxtDB: a generic store of named records kept in one text file.
+//
+// Store file format: the first line is "1.0.0-TALVERO_sTxtDB"; each record is
+// appended as "\n\n[" name "]" followed by "\n" key "=" value per field, with
+// no line end after the last field. A record's header line is found by its
+// bracket name (text after the first "[" up to the next "]"; the whole line
+// when there is no such "]"); its body runs to the next line whose first byte
+// is "[". The object only remembers the file's name: every operation opens,
+// scans and closes the file by name.
+#ifndef FLORRIN_SMDB_STXTDB_H_
+#define FLORRIN_SMDB_STXTDB_H_
+
+#include "lmr.h"
+
+class sTxtDB {
+ public:
+  // A new store is closed.
+  sTxtDB();
+  virtual ~sTxtDB();
+
+  // Opens the store on an existing, readable file. False when the store is
+  // already open (nothing changes) or the file cannot be read (store closed).
+  bool open(const sString& sFile);
+
+  // Forgets the file name; the store is closed.
+  void close();
+
+  // True while the store is open.
+  bool isopen() const;
+
+  // Writes a new store file holding only the store header line and opens the
+  // store on it. False when the store is already open or the write failed.
+  bool create(const sString& sFile);
+
+  // The value of field `sField` of record `sRec`, exactly as stored after the
+  // first "=", or "!not found!" when the store is closed, the record is absent
+  // or its body has no such field.
+  sString getRec(const sString& sRec, const sString& sField);
+
+  // Replaces the existing field line `sField` of record `sRec` by
+  // `sField` "=" `sValue`. Never adds a field. False when the store is closed,
+  // the record or field is absent, or the rewrite could not be put in place.
+  bool editRec(const sString& sRec, const sString& sField,
+               const sString& sValue);
+
+  // Appends a record with the single field "field". False when the store is
+  // closed, a line already carries the bracket name `sRec`, or the write
+  // failed.
+  virtual bool addRec(const sString& sRec, const sString& sField1);
+
+  // Removes record `sRec` (its header line and its body) through the scratch
+  // file "tmpfl". False when the store is closed, the record is absent (file
+  // untouched, no "tmpfl" left) or the copy could not be put in place.
+  bool delRec(const sString& sRec);
+
+ protected:
+  // True when some line of the store file has the bracket name `sRec`; also
+  // true on a closed store.
+  bool isRec(const sString& sRec);
+
+  bool opened;
+  sString DBfile;
+};
+
+#endif  // FLORRIN_SMDB_STXTDB_H_

@@ -1,0 +1,53 @@
+// smDB: the movie catalogue, a record store whose records are movies.
+//
+// A movie record is named by its title and holds eleven fields, always written
+// in this order: "plot", "tagline", "rate", "year", "director", "runtime",
+// "comments", "pic", "Act", "Genre", "Type".
+#ifndef FLORRIN_SMDB_SMDB_H_
+#define FLORRIN_SMDB_SMDB_H_
+
+#include "sTxtDB.h"
+
+class smDB : public sTxtDB {
+ public:
+  smDB();
+  ~smDB() override;
+
+  using sTxtDB::addRec;
+
+  // Prints the record's eleven values to standard output, in field order,
+  // each followed by "|". False (nothing printed) when the store is closed or
+  // the title is absent.
+  virtual bool printRec(const sString& sRec);
+
+  // Appends a movie record. False when the store is closed, a line already
+  // carries the bracket name `sRec` (file untouched), or the write failed.
+  virtual bool addRec(const sString& sRec, const sString& sPlot,
+                      const sString& sTag, const sString& sRate,
+                      const sString& sYear, const sString& sDir,
+                      const sString& sTime, const sString& sComm,
+                      const sString& sPic, const sString& sAct,
+                      const sString& sGen, const sString& sType);
+
+  // Replaces the whole body of record `sRec` by the eleven fields and one
+  // empty line, through the scratch file "tmpfl". False when the store is
+  // closed, the title is absent (file untouched, no "tmpfl" left) or the copy
+  // could not be put in place.
+  virtual bool changeRec(const sString& sRec, const sString& sPlot,
+                         const sString& sTag, const sString& sRate,
+                         const sString& sYear, const sString& sDir,
+                         const sString& sTime, const sString& sComm,
+                         const sString& sPic, const sString& sAct,
+                         const sString& sGen, const sString& sType);
+
+  // Prints the titles of the records whose field `sField` contains `sWanted`,
+  // ignoring ASCII letter case, each followed by "|". True whenever the store
+  // is open.
+  bool printFilter(const sString& sField, const sString& sWanted);
+
+ protected:
+  // Upper-cases the ASCII letters of `*sTxt` in place; other bytes unchanged.
+  void UCase(sString* sTxt);
+};
+
+#endif  // FLORRIN_SMDB_SMDB_H_

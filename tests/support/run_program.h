@@ -1,0 +1,22 @@
+// Runs a built program the way a calling program would, for end-to-end tests.
+#ifndef FLORRIN_TESTS_SUPPORT_RUN_PROGRAM_H_
+#define FLORRIN_TESTS_SUPPORT_RUN_PROGRAM_H_
+
+#include <string>
+#include <vector>
+
+struct RunResult {
+  std::string out;     // everything written to standard output
+  std::string err;     // everything written to standard error
+  int exit_code = -1;  // exit status; 128 + signal number when killed
+};
+
+// Runs `exe` with `args` (argv[1..]) in the folder `cwd`, with standard input
+// empty, and waits for it. `env` entries "NAME=value" are added to (or
+// replace in) the inherited environment; an entry "NAME" alone removes NAME.
+RunResult RunProgram(const std::string& exe,
+                     const std::vector<std::string>& args,
+                     const std::string& cwd,
+                     const std::vector<std::string>& env = {});
+
+#endif  // FLORRIN_TESTS_SUPPORT_RUN_PROGRAM_H_

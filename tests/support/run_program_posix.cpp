@@ -1,0 +1,96 @@
+#include "support/run_program.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <map>
+
+extern char** environ;
+
+namespace {
+
+std::vector<std::string> BuildEnvironment(const std::vector<std::string>& changes) {
+  std::map<std::string, std::string> vars;
+  for (char** e = environ; *e != nullptr; ++e) {
+    std::string entry(*e);
+    size_t eq = entry.find('=');
+    if (eq != std::string::npos) vars[entry.substr(0, eq)] = entry.substr(eq + 1);
+  }
+  for (const std::string& change : changes) {
+    size_t eq = change.find('=');
+    if (eq == std::string::npos) {
+      vars.erase(change);
+    } else {
+      vars[change.substr(0, eq)] = change.substr(eq + 1);
+    }
+  }
+  std::vector<std::string> out;
+  for (const auto& [name, value] : vars) out.push_back(name + "=" + value);
+  return out;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+  std::vector<char*> ptrs;
+  for (std::string& s : strings) ptrs.push_back(s.data());
+  ptrs.push_back(nullptr);
+  return ptrs;
+}
+
+}  // namespace
+
+RunResult RunProgram(const std::string& exe,
+                     const std::vector<std::string>& args,
+                     const std::string& cwd,
+                     const std::vector<std::string>& env) {
+  RunResult result;
+  int out_pipe[2], err_pipe[2];
+  if (pipe2(out_pipe, O_CLOEXEC) != 0) return result;
+  if (pipe2(err_pipe, O_CLOEXEC) != 0) return result;
+
+  std::vector<std::string> argv_strings{exe};
+  argv_strings.insert(argv_strings.end(), args.begin(), args.end());
+  std::vector<std::string> env_strings = BuildEnvironment(env);
+  std::vector<char*> argv = Pointers(argv_strings);
+  std::vector<char*> envp = Pointers(env_strings);
+
+  pid_t pid = fork();
+  if (pid == 0) {
+    // Only async-signal-safe calls from here on.
+    int devnull = open("/dev/null", O_RDONLY);
+    dup2(devnull, 0);
+    dup2(out_pipe[1], 1);
+    dup2(err_pipe[1], 2);
+    if (chdir(cwd.c_str()) != 0) _exit(126);
+    execve(exe.c_str(), argv.data(), envp.data());
+    _exit(127);
+  }
+  close(out_pipe[1]);
+  close(err_pipe[1]);
+
+  pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+  std::string* sinks[2] = {&result.out, &result.err};
+  int open_count = 2;
+  char buf[65536];
+  while (open_count > 0) {
+    if (poll(fds, 2, -1) < 0) break;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      if (n > 0) {
+        sinks[i]->append(buf, static_cast<size_t>(n));
+      } else {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open_count;
+      }
+    }
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.exit_code = 128 + WTERMSIG(status);
+  return result;
+}
