@@ -1,0 +1,46 @@
+#ifndef PIPEWELL_SHELL_METHODS_H_
+#define PIPEWELL_SHELL_METHODS_H_
+
+#include <cstdint>
+
+#include "host_api.h"
+
+// The plug-in functions behind `Shell`, in the shapes the host calls them.
+// None lets an exception escape.
+
+namespace pipewell {
+
+// ErrorCode 0, TimeOut 2000, Mode 0, not running, Result nil, no handles.
+void ShellConstructor(void* instance);
+
+// Detaches from any child (which keeps running) and releases Result.
+void ShellDestructor(void* instance);
+
+// Result with one reference added for the caller, who drops it when done.
+HostString ShellResultGetter(void* instance, intptr_t parameter);
+
+// Stores `value` only when it is 0, 1 or 2 and no child is being watched.
+void ShellModeSetter(void* instance, intptr_t parameter, int32_t value);
+
+// Execute(command) and Execute(command, parameters): clear Result, detach
+// from any child, run the command; the outcome lands in ErrorCode.
+void ShellExecute(void* instance, HostString command);
+void ShellExecuteWithParameters(void* instance, HostString command,
+                                HostString parameters);
+
+// ReadAll() as String: the output waiting now, nil (empty) when none.
+HostString ShellReadAll(void* instance);
+
+// Write(s) and WriteLine(s): the bytes of s, then CR LF for WriteLine.
+void ShellWrite(void* instance, HostString s);
+void ShellWriteLine(void* instance, HostString s);
+
+// Close: detach from the child, which keeps running.
+void ShellClose(void* instance);
+
+// Poll: one timer tick's work at once, ignoring the tick-busy flag.
+void ShellPoll(void* instance);
+
+}  // namespace pipewell
+
+#endif  // PIPEWELL_SHELL_METHODS_H_
