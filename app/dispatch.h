@@ -1,0 +1,31 @@
+// The command table and the dispatcher that runs one command per process.
+#ifndef FLORRIN_APP_DISPATCH_H_
+#define FLORRIN_APP_DISPATCH_H_
+
+#include <vector>
+
+#include "lmr.h"
+
+// One row of the command table.
+struct CommandRow {
+  const char* sShort;  // e.g. "-l"
+  const char* sLong;   // e.g. "--list"
+  int iArgs;           // words after the command word
+  // True for commands that change the catalogue or write scratch files: they
+  // run under the catalogue lock.
+  bool bChanges;
+  // Calls the handler with the iArgs words after the command word.
+  void (*run)(const sString* pArgs);
+};
+
+// The row whose short or long word equals `sWord` exactly (case-sensitive,
+// whole word) and whose argument count is `iArgs`, or null.
+const CommandRow* FindCommand(const sString& sWord, int iArgs);
+
+// Runs the command line `words` (the words after the program name): the
+// matching handler, under the catalogue lock when the command changes files,
+// or ShowHelp when no row matches (no words, an unknown word, or a word given
+// with a count its row does not have).
+void Dispatch(const std::vector<sString>& words);
+
+#endif  // FLORRIN_APP_DISPATCH_H_

@@ -1,0 +1,77 @@
+// The two listings of record names. They read the catalogue file directly,
+// not through the store: a line that begins with "[" is a record header line
+// wherever it stands.
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "commands.h"
+#include "line-reader.h"
+
+namespace {
+
+constexpr char kNoFile[] = "No DB file found. !error!";
+
+void Print(std::string_view sText) {
+  if (!sText.empty()) std::fwrite(sText.data(), 1, sText.size(), stdout);
+}
+
+// Calls `fn` with the name of every record header line, in file order. The
+// name runs from after the first "[" to before the next "]"; without such a
+// "]" it is the whole line, "[" included. False when the file cannot be read.
+template <typename Fn>
+bool ForEachName(const sString& sFile, Fn fn) {
+  LineReader reader;
+  if (!reader.Open(sFile)) return false;
+  std::string_view sTemp;
+  while (reader.Next(&sTemp)) {
+    if (sTemp.empty() || sTemp[0] != '[') continue;
+    int iStart = FindInStr(sTemp, "[", 0) + 1;
+    int iEnd = FindInStr(sTemp, "]", iStart);
+    if (iEnd < 0) {
+      fn(sTemp);
+    } else {
+      fn(sTemp.substr(static_cast<size_t>(iStart),
+                      static_cast<size_t>(iEnd - iStart)));
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void ShowHelp() { Print("!err in parameters!\n"); }
+
+void fList() {
+  // Names are printed as they are found; a file that vanished after the
+  // readability test prints nothing.
+  FILE* f = std::fopen(DBfile.c_str(), "r");
+  if (f == nullptr) {
+    Print(kNoFile);
+    return;
+  }
+  std::fclose(f);
+  ForEachName(DBfile, [](std::string_view sName) {
+    Print(sName);
+    Print("|");
+  });
+}
+
+void fListByName() {
+  std::vector<sString> vList;
+  bool bRead = ForEachName(DBfile, [&vList](std::string_view sName) {
+    vList.emplace_back(sName);
+  });
+  if (!bRead) {
+    Print(kNoFile);
+    return;
+  }
+  // std::string compares as unsigned bytes, a prefix first: capitals before
+  // small letters.
+  std::sort(vList.begin(), vList.end());
+  for (const sString& sName : vList) {
+    Print(sName);
+    Print("|");
+  }
+}

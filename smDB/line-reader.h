@@ -1,0 +1,52 @@
+// LineReader: hands out the lines of a text file in order, fast.
+//
+// Implements the line model of get-put-line.h exactly: lines end at "\n"
+// (not part of the line), and the bytes after the last "\n" are always handed
+// out as the last line, even when empty. The file is read in large blocks and
+// split with memchr; a line is a view into the reader's own storage.
+#ifndef FLORRIN_SMDB_LINE_READER_H_
+#define FLORRIN_SMDB_LINE_READER_H_
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "lmr.h"
+
+class LineReader {
+ public:
+  LineReader();
+  ~LineReader();
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  // Opens `sFile` for reading in text mode. False when it cannot be opened.
+  bool Open(const sString& sFile);
+
+  // Closes the file; Next then reports no more lines. Safe to call twice.
+  void Close();
+
+  // Stores the next line in `*line` and returns true, or returns false after
+  // the last line has been handed out. `*line` stays valid until the next
+  // call of Next or Close. A read error ends the file like end of file does.
+  bool Next(std::string_view* line);
+
+  // True when the line last handed out was ended by "\n", i.e. it is not the
+  // file's last line.
+  bool EndedByNewline() const { return ended_by_newline_; }
+
+ private:
+  // Reads the next block into the buffer; false at end of file or on error.
+  bool Fill();
+
+  FILE* file_;
+  std::vector<char> buffer_;
+  size_t pos_;
+  size_t end_;
+  sString carry_;        // a line that spans blocks is assembled here
+  bool carry_handed_;    // carry_ was handed out and must be cleared first
+  bool done_;            // the last line has been handed out
+  bool ended_by_newline_;
+};
+
+#endif  // FLORRIN_SMDB_LINE_READER_H_

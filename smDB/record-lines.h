@@ -1,0 +1,29 @@
+// How the store reads its lines: the bracket name of a line, field lines and
+// the end of a record body. Shared by sTxtDB and smDB; not part of the
+// store's public interface.
+#ifndef FLORRIN_SMDB_RECORD_LINES_H_
+#define FLORRIN_SMDB_RECORD_LINES_H_
+
+#include <string_view>
+
+#include "lmr.h"
+
+// The text from just after the line's first "[" (or from its start, when it
+// has none) up to the first "]" at or after that point; the whole line when
+// no such "]" follows. The view points into `line`.
+std::string_view BracketName(std::string_view line);
+
+// Splits a field line at its first "=": `*key` is the text before it and
+// `*value` everything after it. False (outputs untouched) for a line without
+// "=".
+bool SplitField(std::string_view line, std::string_view* key,
+                std::string_view* value);
+
+// True for a line whose first byte is "[": it ends the record body before it.
+bool StartsRecord(std::string_view line);
+
+// True when `sText` holds a line break, which a name, key or value must never
+// do: it would write extra lines into the store.
+bool HasLineBreak(std::string_view sText);
+
+#endif  // FLORRIN_SMDB_RECORD_LINES_H_

@@ -1,0 +1,152 @@
+#include "sTxtDB.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "get-put-line.h"
+#include "line-reader.h"
+#include "record-lines.h"
+#include "scratch-file.h"
+
+namespace {
+
+const char kHeaderLine[] = "1.0.0-TALVERO_sTxtDB\n";
+const char kNotFound[] = "!not found!";
+
+// Appends `sBlock` to the end of `sFile`. True when the stream reported no
+// error.
+bool AppendToFile(const sString& sFile, const sString& sBlock) {
+  FILE* f = std::fopen(sFile.c_str(), "a");
+  if (f == nullptr) return false;
+  std::fwrite(sBlock.data(), 1, sBlock.size(), f);
+  bool bOk = std::fflush(f) == 0 && std::ferror(f) == 0;
+  if (std::fclose(f) != 0) bOk = false;
+  return bOk;
+}
+
+}  // namespace
+
+sTxtDB::sTxtDB() : opened(false) {}
+
+sTxtDB::~sTxtDB() = default;
+
+bool sTxtDB::open(const sString& sFile) {
+  if (opened) return false;
+  FILE* f = std::fopen(sFile.c_str(), "r");
+  if (f == nullptr) {
+    close();
+    return false;
+  }
+  std::fclose(f);
+  DBfile = sFile;
+  opened = true;
+  return true;
+}
+
+void sTxtDB::close() {
+  DBfile.clear();
+  opened = false;
+}
+
+bool sTxtDB::isopen() const { return opened; }
+
+bool sTxtDB::create(const sString& sFile) {
+  if (opened) return false;
+  FILE* f = std::fopen(sFile.c_str(), "w");
+  if (f == nullptr) return false;
+  std::fputs(kHeaderLine, f);
+  opened = std::fflush(f) == 0 && std::ferror(f) == 0;
+  std::fclose(f);
+  if (opened) DBfile = sFile;
+  return opened;
+}
+
+bool sTxtDB::isRec(const sString& sRec) {
+  if (!opened) return true;
+  LineReader reader;
+  if (!reader.Open(DBfile)) return false;
+  std::string_view line;
+  while (reader.Next(&line))
+    if (BracketName(line) == sRec) return true;
+  return false;
+}
+
+sString sTxtDB::getRec(const sString& sRec, const sString& sField) {
+  if (!opened) return kNotFound;
+  LineReader reader;
+  if (!reader.Open(DBfile)) return kNotFound;
+  std::string_view line;
+  bool bInBody = false;
+  while (reader.Next(&line)) {
+    if (!bInBody) {
+      bInBody = BracketName(line) == sRec;
+      continue;
+    }
+    if (StartsRecord(line)) break;
+    std::string_view key, value;
+    if (SplitField(line, &key, &value) && key == sField) return sString(value);
+  }
+  return kNotFound;
+}
+
+bool sTxtDB::editRec(const sString& sRec, const sString& sField,
+                     const sString& sValue) {
+  if (!opened) return false;
+  if (HasLineBreak(sRec) || HasLineBreak(sField) || HasLineBreak(sValue))
+    return false;
+  LineReader reader;
+  if (!reader.Open(DBfile)) return false;
+  std::string_view line;
+  bool bInBody = false;
+  for (int n = 0; reader.Next(&line); ++n) {
+    if (!bInBody) {
+      bInBody = BracketName(line) == sRec;
+      continue;
+    }
+    if (StartsRecord(line)) break;
+    std::string_view key, value;
+    if (SplitField(line, &key, &value) && key == sField) {
+      reader.Close();
+      return PutLine(DBfile, n, sField + "=" + sValue);
+    }
+  }
+  return false;
+}
+
+bool sTxtDB::addRec(const sString& sRec, const sString& sField1) {
+  if (!opened) return false;
+  if (HasLineBreak(sRec) || HasLineBreak(sField1)) return false;
+  if (isRec(sRec)) return false;
+  return AppendToFile(DBfile, "\n\n[" + sRec + "]\nfield=" + sField1);
+}
+
+bool sTxtDB::delRec(const sString& sRec) {
+  if (!opened) return false;
+  LineReader reader;
+  if (!reader.Open(DBfile)) return false;
+  del("tmpfl");
+  ScratchFile scratch("tmpfl");
+  if (!scratch.Open()) return false;
+
+  // Lines before the record and from the next header line on are copied,
+  // each with a line end; the header line and its body are dropped.
+  enum { kBefore, kSkipping, kAfter } state = kBefore;
+  std::string_view line;
+  while (reader.Next(&line)) {
+    if (state == kBefore && BracketName(line) == sRec) {
+      state = kSkipping;
+      continue;
+    }
+    if (state == kSkipping) {
+      if (!StartsRecord(line)) continue;
+      state = kAfter;
+    }
+    scratch.WriteLine(line);
+  }
+  reader.Close();
+  if (state == kBefore) {
+    scratch.Discard();
+    return false;
+  }
+  return scratch.PutInPlaceOf(DBfile);
+}

@@ -1,0 +1,96 @@
+// The catalogue's printing operations: one record's values, and the titles
+// of records whose field holds a text.
+#include "smDB.h"
+
+#include <cctype>
+#include <cstdio>
+#include <string_view>
+
+#include "line-reader.h"
+#include "record-lines.h"
+
+namespace {
+
+// The movie record's keys in print order.
+const char* const kMovieKeys[11] = {"plot",     "tagline",  "rate", "year",
+                                    "director", "runtime",  "comments",
+                                    "pic",      "Act",      "Genre", "Type"};
+constexpr int kPicIndex = 7;
+
+int MovieKeyIndex(std::string_view key) {
+  for (int i = 0; i < 11; ++i)
+    if (key == kMovieKeys[i]) return i;
+  return -1;
+}
+
+void Print(std::string_view sText) {
+  if (!sText.empty()) std::fwrite(sText.data(), 1, sText.size(), stdout);
+}
+
+}  // namespace
+
+bool smDB::printRec(const sString& sRec) {
+  if (!opened) return false;
+  LineReader reader;
+  if (!reader.Open(DBfile)) return false;
+  std::string_view line;
+  bool bFound = false;
+  while (!bFound && reader.Next(&line)) bFound = BracketName(line) == sRec;
+  if (!bFound) return false;
+
+  // A field the record lacks is printed empty; a repeated key keeps its last
+  // value.
+  sString values[11];
+  while (reader.Next(&line)) {
+    if (StartsRecord(line)) break;
+    std::string_view key, value;
+    if (!SplitField(line, &key, &value)) continue;
+    int i = MovieKeyIndex(key);
+    if (i >= 0) values[i].assign(value);
+  }
+  RemFromStr(&values[kPicIndex], "\r");
+  for (const sString& sValue : values) {
+    Print(sValue);
+    Print("|");
+  }
+  return true;
+}
+
+bool smDB::printFilter(const sString& sField, const sString& sWanted) {
+  if (!opened) return false;
+  sString sWantedUp = sWanted;
+  UCase(&sWantedUp);
+  LineReader reader;
+  if (!reader.Open(DBfile)) return false;
+
+  // Any line holding "[" anywhere names the current record, which is not
+  // the record-body rule: a bracketed word in a value renames the record
+  // from there on. Lines before the first such line are skipped.
+  bool bStarted = false;
+  sString sName;
+  sString sValueUp;
+  std::string_view line;
+  while (reader.Next(&line)) {
+    if (FindInStr(line, "[", 0) >= 0) {
+      bStarted = true;
+      sName.assign(BracketName(line));
+      continue;
+    }
+    if (!bStarted) continue;
+    std::string_view key, value;
+    if (!SplitField(line, &key, &value) || key != sField) continue;
+    sValueUp.assign(value);
+    UCase(&sValueUp);
+    if (FindInStr(sValueUp, sWantedUp, 0) >= 0) {
+      Print(sName);
+      Print("|");
+    }
+  }
+  return true;
+}
+
+void smDB::UCase(sString* sTxt) {
+  // The program never changes the locale, so toupper maps only a to z.
+  for (char& c : *sTxt)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
