@@ -3,18 +3,91 @@
 
 #include <cstdio>
 
+#include "get-put-line.h"
+#include "imdb-search.h"
+#include "movie-details.h"
+#include "print-imdb-search.h"
+#include "smDB.h"
+
+namespace {
+
+// The working file that holds the downloaded title page.
+const char kMovieFile[] = "imbd-movie.htm";
+
+void Print(const char* s) { std::fputs(s, stdout); }
+
+// Whether `sRec` + ".jpg" names a file in the current folder. A name holding
+// a path separator, or "." or "..", would put the poster somewhere else; it is
+// treated like any other name that is not a valid file name: no poster.
+bool IsPosterBaseName(const sString& sRec) {
+  if (sRec == "." || sRec == "..") return false;
+  return FindInStr(sRec, "/", 0) == -1 && FindInStr(sRec, "\\", 0) == -1;
+}
+
+// The steps shared by both import commands, once the title page is in
+// "imbd-movie.htm": fetch the poster, cut out the details, add the record
+// named `sP1`. True when the catalogue took the record.
+bool AddFromTitlePage(smDB* db, const sString& sP1) {
+  const sString sPicURL = infoPic(kMovieFile);
+  sString sPic;
+  if (!sPicURL.empty() && IsPosterBaseName(sP1)) {
+    const sString sPicFile = sP1 + ".jpg";
+    // A poster that cannot be fetched only leaves the pic field empty.
+    if (wget(sPicURL, sPicFile)) sPic = sPicFile;
+  }
+  const sString sRec = sP1;
+  const sString sPlot = infoPlot(kMovieFile);
+  const sString sTag = infoTagline(kMovieFile);
+  const sString sRate = infoRate(kMovieFile);
+  const sString sYear = infoYear(kMovieFile);
+  const sString sDir = infoDirector(kMovieFile);
+  const sString sTime = infoRuntime(kMovieFile);
+  const sString sComm;
+  const sString sAct = infoCast(kMovieFile);
+  const sString sGen = infoGenre(kMovieFile);
+  const sString sType;
+  return db->addRec(sRec, sPlot, sTag, sRate, sYear, sDir, sTime, sComm, sPic,
+                    sAct, sGen, sType);
+}
+
+}  // namespace
+
 void fAutoAdd(const sString& sP1) {
-  (void)sP1;
-  std::fputs("!error!", stdout);
+  smDB db;
+  if (!db.open(DBfile)) {
+    Print("!error!");
+    return;
+  }
+  del(kSearchFile);
+  const sString sURL = searchImdb(sP1);
+  if (sURL == kDownloadError || sURL == kNothingFound) {
+    Print("!error!");
+    return;
+  }
+  del(kMovieFile);
+  if (!wget(sURL, kMovieFile)) {
+    Print("!error!");
+    return;
+  }
+  Print(AddFromTitlePage(&db, sP1) ? "!ok!" : "!error!");
 }
 
 void fUrlAdd(const sString& sP1, const sString& sP2) {
-  (void)sP1;
-  (void)sP2;
-  std::fputs("!error! Connection error.", stdout);
+  smDB db;
+  if (!db.open(DBfile)) {
+    Print("!error! Could not open DataBase.");
+    return;
+  }
+  del(kMovieFile);
+  if (!wget(sP2, kMovieFile)) {
+    Print("!error! Connection error.");
+    return;
+  }
+  Print(AddFromTitlePage(&db, sP1) ? "!ok!"
+                                   : "!error! Could not add to DataBase.");
 }
 
 void fPrintImdbSearch(const sString& sP1) {
-  (void)sP1;
-  std::fputs("!download error! !error!", stdout);
+  // The listing prints its own markers; its result is for nobody.
+  printImdbSearch(sP1);
 }

@@ -1,0 +1,50 @@
+// The page fetcher and the title search that picks the best match.
+#ifndef FLORRIN_APP_IMDB_SEARCH_H_
+#define FLORRIN_APP_IMDB_SEARCH_H_
+
+#include "lmr.h"
+
+// The site's host name; the search address and every title-page address
+// found by a search are on it.
+extern const char kSiteHost[];  // "www.imdb.com"
+
+// The working file that holds the downloaded search page.
+extern const char kSearchFile[];  // "imbd-search.htm"
+
+// Result values of searchImdb and resultAnalyze.
+extern const char kDownloadError[];  // "!download error!"
+extern const char kNothingFound[];   // "!nothing found!"
+
+// Replaces every space of `*text` by "+"; nothing else changes.
+void WebSpaces(sString* text);
+
+// True when the downloader's log `strLogFile`, read as text, holds two or
+// more lines that each contain "200 OK" or "' saved" (a line holding both
+// counts once). A log that cannot be read holds no such line.
+bool WgetLogSaysSaved(const sString& strLogFile);
+
+// Downloads `URL` into `FileName` with the outside downloader, its log going
+// to "tempout", and judges the log with WgetLogSaysSaved. "tempout" is removed
+// afterwards in every case. True when the download succeeded; on false
+// `FileName` no longer exists. An older `FileName` is not removed first.
+bool wget(const sString& URL, const sString& FileName);
+
+// The site's search address for `movieName`: "http://", the host, "/find?q=",
+// the title exactly as given (spaces and all) and ";more=tt".
+sString SearchAddress(const sString& movieName);
+
+// Searches the site for `movieName`: downloads the search page into
+// "imbd-search.htm" and returns resultAnalyze of it (the page stays). When
+// the download fails, the page file is removed and the result is
+// "!download error!".
+sString searchImdb(const sString& movieName);
+
+// The address of the first entry of the first result section present in the
+// search page `strFile`, trying "Titles (Exact Matches)", "Popular Titles"
+// and "Titles (Approx Matches)" in this order, whatever their order on the
+// page: the host followed by the entry's link up to its first "?" (no scheme).
+// "!nothing found!" when none of the headings is there, or when the first one
+// found is not followed by a list whose first entry is a link.
+sString resultAnalyze(const sString& strFile);
+
+#endif  // FLORRIN_APP_IMDB_SEARCH_H_

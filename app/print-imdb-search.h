@@ -1,0 +1,28 @@
+// The listing of the site's matches for a title, for "--printsearch".
+#ifndef FLORRIN_APP_PRINT_IMDB_SEARCH_H_
+#define FLORRIN_APP_PRINT_IMDB_SEARCH_H_
+
+#include "lmr.h"
+
+// Downloads the site's search page for `movieName` into "imbd-search.htm"
+// (removing an older one first) and prints the entries of the first list of
+// matches in page order: the list begins at the first line holding
+// "Titles (Exact Matches)", "Titles (Partial Matches)" or
+// "Titles (Approx Matches)" (that line is listed too) and ends before the
+// first line that begins with "</ol>". Each line is printed by printInfoLine.
+//
+// Returns "!found!" after a list (also one cut short by the end of the page),
+// "!not found! !error!" after printing "!not found!" when no heading occurs,
+// or "!download error!" after printing "!download error! !error!" when the
+// page could not be downloaded (the page file is then removed). Nothing is
+// printed with a line break.
+sString printImdbSearch(const sString& movieName);
+
+// Prints one line of a search page as an entry, without line breaks: the link
+// text, " ", the text after the link up to "<br>" (or "</li>"), " | ", the
+// link's address up to its first "?", and " || ". A line with no
+// "<a href=\"" prints nothing. Where a later piece is missing, the string
+// toolkit's bounds rules apply: that field prints as the whole line.
+void printInfoLine(const sString& sTemp);
+
+#endif  // FLORRIN_APP_PRINT_IMDB_SEARCH_H_
