@@ -64,7 +64,9 @@ bool sTxtDB::create(const sString& sFile) {
 bool sTxtDB::isRec(const sString& sRec) {
   if (!opened) return true;
   LineReader reader;
-  if (!reader.Open(DBfile)) return false;
+  // A file that can no longer be read cannot show the name is free; saying
+  // it is taken keeps addRec from creating a new file by appending.
+  if (!reader.Open(DBfile)) return true;
   std::string_view line;
   while (reader.Next(&line))
     if (BracketName(line) == sRec) return true;

@@ -55,7 +55,7 @@ class sTxtDB {
 
  protected:
   // True when some line of the store file has the bracket name `sRec`; also
-  // true on a closed store.
+  // true on a closed store and when the file can no longer be read.
   bool isRec(const sString& sRec);
 
   bool opened;

@@ -1,0 +1,180 @@
+// The movie catalogue: whole-record writes, printing and filtering.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "smDB.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const std::string kHeader = "1.0.0-TALVERO_sTxtDB\n";
+
+// The eleven field lines, "\n"-joined, with values v1 .. v11 prefixed by `p`.
+std::string Body(const std::string& p) {
+  return "plot=" + p + "1\ntagline=" + p + "2\nrate=" + p + "3\nyear=" + p +
+         "4\ndirector=" + p + "5\nruntime=" + p + "6\ncomments=" + p +
+         "7\npic=" + p + "8\nAct=" + p + "9\nGenre=" + p + "10\nType=" + p +
+         "11";
+}
+
+class CatalogueTest : public ::testing::Test {
+ protected:
+  CatalogueTest() : cwd_(dir_.path()) {}
+
+  void Given(const std::string& bytes) {
+    WriteFile("db", bytes);
+    db_.close();
+    ASSERT_TRUE(db_.open("db"));
+  }
+  std::string Now() { return ReadFile("db"); }
+
+  // Adds or changes `title` with the values p1 .. p11.
+  bool Add(const std::string& title, const std::string& p) {
+    return db_.addRec(title, p + "1", p + "2", p + "3", p + "4", p + "5",
+                      p + "6", p + "7", p + "8", p + "9", p + "10", p + "11");
+  }
+  bool Change(const std::string& title, const std::string& p) {
+    return db_.changeRec(title, p + "1", p + "2", p + "3", p + "4", p + "5",
+                         p + "6", p + "7", p + "8", p + "9", p + "10",
+                         p + "11");
+  }
+
+  // What printRec or printFilter wrote to standard output, and its result.
+  std::string PrintRec(const std::string& title, bool* ok) {
+    testing::internal::CaptureStdout();
+    *ok = db_.printRec(title);
+    return testing::internal::GetCapturedStdout();
+  }
+  std::string Filter(const std::string& field, const std::string& wanted) {
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(db_.printFilter(field, wanted));
+    return testing::internal::GetCapturedStdout();
+  }
+
+  TempDir dir_;
+  ScopedCwd cwd_;
+  smDB db_;
+};
+
+TEST_F(CatalogueTest, AddAppendsTheMovieBlock) {
+  Given(kHeader);
+  EXPECT_TRUE(Add("First", "a"));
+  EXPECT_TRUE(Add("Second", "b"));
+  EXPECT_EQ(kHeader + "\n\n[First]\n" + Body("a") + "\n\n[Second]\n" +
+                Body("b"),
+            Now());
+  EXPECT_TRUE(db_.addRec("Empty", "", "", "", "", "", "", "", "", "", "", ""));
+  EXPECT_EQ("\n\n[Empty]\nplot=\ntagline=\nrate=\nyear=\ndirector=\nruntime="
+            "\ncomments=\npic=\nAct=\nGenre=\nType=",
+            Now().substr(Now().find("\n\n[Empty]")));
+}
+
+TEST_F(CatalogueTest, AddRefusesTakenNames) {
+  const std::string start =
+      kHeader + "\n\n[First]\n" + Body("a") + "\nplot=see [Other]";
+  Given(start);
+  EXPECT_FALSE(Add("First", "x"));
+  EXPECT_FALSE(Add("Other", "x"));
+  EXPECT_FALSE(Add("", "x"));
+  EXPECT_EQ(start, Now());
+}
+
+TEST_F(CatalogueTest, ChangeReplacesTheWholeBody) {
+  Given(kHeader + "\n\n[First]\n" + Body("a") + "\nextra=1\n\n[Second]\n" +
+        Body("b"));
+  EXPECT_TRUE(Change("First", "c"));
+  EXPECT_EQ(kHeader + "\n\n[First]\n" + Body("c") + "\n\n[Second]\n" +
+                Body("b") + "\n",
+            Now());
+  EXPECT_FALSE(FileExists("tmpfl"));
+}
+
+TEST_F(CatalogueTest, ChangeOfTheLastRecordEndsWithAnEmptyLine) {
+  Given(kHeader + "\n\n[First]\n" + Body("a"));
+  EXPECT_TRUE(Change("First", "c"));
+  EXPECT_EQ(kHeader + "\n\n[First]\n" + Body("c") + "\n\n", Now());
+  Given(kHeader + "\n\n[Bare] kept");  // header line is the file's last
+  EXPECT_TRUE(Change("Bare", "d"));
+  EXPECT_EQ(kHeader + "\n\n[Bare] kept\n" + Body("d") + "\n\n", Now());
+}
+
+TEST_F(CatalogueTest, PrintRecPrintsElevenValuesInFieldOrder) {
+  Given(kHeader + "\n\n[First]\n" + Body("a") + "\n\n[Second]\n" + Body("b"));
+  bool ok = false;
+  EXPECT_EQ("a1|a2|a3|a4|a5|a6|a7|a8|a9|a10|a11|", PrintRec("First", &ok));
+  EXPECT_TRUE(ok);
+  EXPECT_EQ("b1|b2|b3|b4|b5|b6|b7|b8|b9|b10|b11|", PrintRec("Second", &ok));
+  EXPECT_TRUE(ok);
+}
+
+TEST_F(CatalogueTest, PrintRecValueRules) {
+  // Keys out of order, a repeated plot, "\r" endings, an unknown key, and
+  // missing fields.
+  Given(kHeader + "[M]\nGenre=g\r\nplot=one\nplot=two\npic=p\r\r\nzz=9\n"
+                  "no equals\n[N]\nplot=other");
+  bool ok = false;
+  EXPECT_EQ("two|||||||p||g\r||", PrintRec("M", &ok));
+  EXPECT_TRUE(ok);
+}
+
+TEST_F(CatalogueTest, FilterMatchesSubstringsIgnoringAsciiCase) {
+  Given(kHeader + "\n\n[A]\nGenre=Drama\n\n[B]\nGenre=melodrama, war\n\n[C]\n"
+                  "Genre=Comedy\n\n[D]\nGenre=\n\n[E]\nGenre=DRAMA");
+  EXPECT_EQ("A|B|E|", Filter("Genre", "drama"));
+  EXPECT_EQ("A|B|C|E|", Filter("Genre", ""));
+  EXPECT_EQ("", Filter("genre", "drama"));
+  EXPECT_EQ("", Filter("Genre", "horror"));
+}
+
+TEST_F(CatalogueTest, FilterFollowsBracketsAnywhereInALine) {
+  Given("Genre=x\n" + kHeader + "[A]\nplot=see [Z] now\nGenre=x\nGenre=xx");
+  EXPECT_EQ("Z|Z|", Filter("Genre", "x"));
+  Given(kHeader + "[A]\nplot=\xc3\xa9t\xc3\xa9");
+  EXPECT_EQ("", Filter("plot", "\xc3\x89T\xc3\x89"));  // accents compared as is
+  EXPECT_EQ("A|", Filter("plot", "\xc3\xa9T"));
+}
+
+// --- error paths ---
+
+TEST_F(CatalogueTest, ClosedStoreOrAbsentTitle) {
+  Given(kHeader + "\n\n[First]\n" + Body("a"));
+  const std::string start = Now();
+  bool ok = true;
+  EXPECT_EQ("", PrintRec("Nobody", &ok));
+  EXPECT_FALSE(ok);
+  EXPECT_FALSE(Change("Nobody", "x"));
+  EXPECT_FALSE(FileExists("tmpfl"));
+  db_.close();
+  EXPECT_FALSE(Add("New", "x"));
+  EXPECT_FALSE(Change("First", "x"));
+  EXPECT_EQ("", PrintRec("First", &ok));
+  EXPECT_FALSE(ok);
+  EXPECT_FALSE(db_.printFilter("plot", ""));
+  EXPECT_EQ(start, Now());
+}
+
+TEST_F(CatalogueTest, LineBreakInAnyValueRefusesTheChange) {
+  Given(kHeader + "\n\n[First]\n" + Body("a"));
+  const std::string start = Now();
+  EXPECT_FALSE(Add("New", "x\n[Forged]\nplot="));
+  EXPECT_FALSE(Add("New\n", "x"));
+  EXPECT_FALSE(db_.addRec("New", "", "", "", "", "", "", "", "", "", "",
+                          "last\n"));
+  EXPECT_FALSE(Change("First", "x\n"));
+  EXPECT_FALSE(db_.changeRec("First", "", "", "", "", "", "", "\n", "", "",
+                             "", ""));
+  EXPECT_EQ(start, Now());
+}
+
+TEST_F(CatalogueTest, ChangeWhoseScratchCannotBeWrittenKeepsTheCatalogue) {
+  Given(kHeader + "\n\n[First]\n" + Body("a"));
+  const std::string start = Now();
+  std::filesystem::create_directories("tmpfl/inside");
+  EXPECT_FALSE(Change("First", "c"));
+  EXPECT_EQ(start, Now());
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+// The line model, and the single-line primitives built on it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "get-put-line.h"
+#include "line-reader.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class LineFileTest : public ::testing::Test {
+ protected:
+  LineFileTest() : cwd_(dir_.path()) {}
+
+  void Given(const std::string& bytes) { WriteFile("f", bytes); }
+  std::string Now() { return ReadFile("f"); }
+
+  // Every line the reader hands out, each tagged "+" when it was ended by a
+  // line break and "." when it is the last line.
+  std::vector<std::string> ReadLines() {
+    LineReader reader;
+    std::vector<std::string> out;
+    if (!reader.Open("f")) return {"<cannot open>"};
+    std::string_view line;
+    while (reader.Next(&line))
+      out.push_back(std::string(line) + (reader.EndedByNewline() ? "+" : "."));
+    return out;
+  }
+
+  TempDir dir_;
+  ScopedCwd cwd_;
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(LineFileTest, LastLineIsAlwaysHandedOutEvenWhenEmpty) {
+  Given("");
+  EXPECT_EQ(Lines({"."}), ReadLines());
+  Given("K\nL\n");
+  EXPECT_EQ(Lines({"K+", "L+", "."}), ReadLines());
+  Given("K\nL");
+  EXPECT_EQ(Lines({"K+", "L."}), ReadLines());
+  Given("\n\n");
+  EXPECT_EQ(Lines({"+", "+", "."}), ReadLines());
+}
+
+TEST_F(LineFileTest, CarriageReturnsAndOtherBytesStayInTheLine) {
+  Given("a\r\n\rb\t\x01\xff\n");
+  EXPECT_EQ(Lines({"a\r+", "\rb\t\x01\xff+", "."}), ReadLines());
+}
+
+TEST_F(LineFileTest, LinesSpanningReadBlocksComeOutWhole) {
+  // Lines around the reader's block size, and one far longer than a block.
+  std::string a(1 << 20, 'a');
+  std::string b((1 << 20) - 3, 'b');
+  std::string c(3 << 20, 'c');
+  Given(a + "\n" + b + "\n" + c);
+  Lines got = ReadLines();
+  ASSERT_EQ(3u, got.size());
+  EXPECT_EQ(a + "+", got[0]);
+  EXPECT_EQ(b + "+", got[1]);
+  EXPECT_EQ(c + ".", got[2]);
+  EXPECT_EQ(2, GetNoOfLines("f"));
+  EXPECT_EQ(c, GetLine("f", 2));
+}
+
+TEST_F(LineFileTest, CountsAndReadsLinesOfAFileEndingWithALineBreak) {
+  Given("K\nL\n");
+  EXPECT_EQ(2, GetNoOfLines("f"));
+  EXPECT_EQ("K", GetLine("f", 0));
+  EXPECT_EQ("L", GetLine("f", 1));
+  EXPECT_EQ("", GetLine("f", 2));
+  EXPECT_EQ("!err GetLine!", GetLine("f", 3));
+}
+
+TEST_F(LineFileTest, CountsAndReadsLinesOfAFileWithoutFinalLineBreak) {
+  Given("K\nL");
+  EXPECT_EQ(1, GetNoOfLines("f"));
+  EXPECT_EQ("L", GetLine("f", 1));
+  EXPECT_EQ("!err GetLine!", GetLine("f", 2));
+  Given("");
+  EXPECT_EQ(0, GetNoOfLines("f"));
+  EXPECT_EQ("", GetLine("f", 0));
+  Given("x\r\n");
+  EXPECT_EQ("x\r", GetLine("f", 0));
+}
+
+TEST_F(LineFileTest, PutLineRewritesAsTheExamplesSay) {
+  struct Case {
+    std::string old_file;
+    int line_no;
+    std::string new_file;
+  } cases[] = {
+      {"K\nL\nM", 1, "K\nX\nM\n"},
+      {"K\nL\nM", 2, "K\nL\nX\n"},
+      {"K\nL\n", 2, "K\nL\nX\n"},
+      {"K\nL\n", 4, "K\nL\n\n\nX\n"},
+      {"K\nL\n", 0, "X\nL\n"},
+      {"", 0, "X\n"},
+      {"\n", 0, "X\n"},
+      {"K\r\nL\r\n", 1, "K\r\nX\n"},
+  };
+  for (const Case& c : cases) {
+    Given(c.old_file);
+    EXPECT_TRUE(PutLine("f", c.line_no, "X"));
+    EXPECT_EQ(c.new_file, Now()) << "old file '" << c.old_file << "', line "
+                                 << c.line_no;
+    EXPECT_FALSE(FileExists("tempout"));
+  }
+}
+
+TEST_F(LineFileTest, PutLineOnAMissingFileCreatesIt) {
+  EXPECT_TRUE(PutLine("f", 1, "X"));
+  EXPECT_EQ("\nX\n", Now());
+}
+
+TEST_F(LineFileTest, DelAndRenKeepTheirOppositeConventions) {
+  Given("x");
+  EXPECT_EQ(0, ren("f", "g"));
+  EXPECT_EQ("x", ReadFile("g"));
+  EXPECT_EQ(1, del("g"));
+  EXPECT_EQ(0, del("g"));
+  EXPECT_NE(0, ren("g", "h"));
+}
+
+// --- error paths ---
+
+TEST_F(LineFileTest, MissingFileAndBadLineNumbers) {
+  EXPECT_EQ(-1, GetNoOfLines("f"));
+  EXPECT_EQ("!err GetLine!", GetLine("f", 0));
+  Given("K\nL");
+  EXPECT_EQ("!err GetLine!", GetLine("f", -1));
+  EXPECT_FALSE(PutLine("f", -1, "X"));
+  EXPECT_EQ("K\nL", Now());
+}
+
+TEST_F(LineFileTest, PutLineThatCannotWriteItsScratchLeavesTheFileWhole) {
+  Given("K\nL");
+  std::filesystem::create_directories("tempout/inside");
+  EXPECT_FALSE(PutLine("f", 0, "X"));
+  EXPECT_EQ("K\nL", Now());
+}
+
+}  // namespace

@@ -1,0 +1,161 @@
+// The generic record store: its file format, its scans and its rewrites.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "sTxtDB.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const std::string kHeader = "1.0.0-TALVERO_sTxtDB\n";
+// The store after create, then Alpha with "one" and Beta with "two".
+const std::string kAlphaBeta =
+    kHeader + "\n\n[Alpha]\nfield=one\n\n[Beta]\nfield=two";
+
+class StoreTest : public ::testing::Test {
+ protected:
+  StoreTest() : cwd_(dir_.path()) {}
+
+  // Writes `bytes` as the store file "s" and opens the store on it.
+  void Given(const std::string& bytes) {
+    WriteFile("s", bytes);
+    store_.close();
+    ASSERT_TRUE(store_.open("s"));
+  }
+  std::string Now() { return ReadFile("s"); }
+
+  TempDir dir_;
+  ScopedCwd cwd_;
+  sTxtDB store_;
+};
+
+TEST_F(StoreTest, CreateThenAddWritesTheDocumentedBytes) {
+  ASSERT_TRUE(store_.create("s"));
+  EXPECT_EQ(kHeader, Now());
+  EXPECT_TRUE(store_.addRec("Alpha", "one"));
+  EXPECT_TRUE(store_.addRec("Beta", "two"));
+  EXPECT_EQ(kAlphaBeta, Now());
+  EXPECT_EQ(58u, Now().size());
+}
+
+TEST_F(StoreTest, OpenAndCreateRefuseAnOpenStore) {
+  Given(kAlphaBeta);
+  EXPECT_FALSE(store_.open("other"));
+  EXPECT_FALSE(store_.create("other"));
+  EXPECT_FALSE(FileExists("other"));
+  EXPECT_EQ("one", store_.getRec("Alpha", "field"));
+}
+
+TEST_F(StoreTest, GetFindsFieldsByExactKeyInTheRecordBody) {
+  Given(kHeader + "\n\n[A]\nplot=a=b\nk=1\nk=2\nK=3\n\n[B]\nx=last");
+  EXPECT_EQ("a=b", store_.getRec("A", "plot"));
+  EXPECT_EQ("1", store_.getRec("A", "k"));
+  EXPECT_EQ("3", store_.getRec("A", "K"));
+  EXPECT_EQ("last", store_.getRec("B", "x"));
+  EXPECT_EQ("!not found!", store_.getRec("A", "x"));  // beyond A's body
+  EXPECT_EQ("!not found!", store_.getRec("a", "k"));
+}
+
+TEST_F(StoreTest, BracketNamesComeFromAnyLine) {
+  // A header line with text after "]", a bracketed word inside a value, a
+  // line without "]" and a line without brackets are all candidate names.
+  Given(kHeader + "\n\n[A]\r\nplot=see [B] here\nv=1\n[C\nw=2\nplain]x\ny=3");
+  EXPECT_EQ("1", store_.getRec("A", "v"));
+  EXPECT_EQ("1", store_.getRec("B", "v"));   // body starts at the plot line
+  EXPECT_EQ("2", store_.getRec("[C", "w"));  // no "]": the whole line
+  EXPECT_EQ("3", store_.getRec("plain", "y"));
+  EXPECT_EQ("!not found!", store_.getRec("1.0.0-TALVERO_sTxtDB", "x"));
+}
+
+TEST_F(StoreTest, AddRefusesNamesThatAnyLineCarries) {
+  Given(kAlphaBeta + "\nplot=[Gamma]");
+  EXPECT_FALSE(store_.addRec("Alpha", "x"));
+  EXPECT_FALSE(store_.addRec("Gamma", "x"));
+  EXPECT_FALSE(store_.addRec("", "x"));  // the empty lines
+  EXPECT_FALSE(store_.addRec("1.0.0-TALVERO_sTxtDB", "x"));
+  EXPECT_EQ(kAlphaBeta + "\nplot=[Gamma]", Now());
+}
+
+TEST_F(StoreTest, EditReplacesOneFieldLine) {
+  Given(kAlphaBeta);
+  EXPECT_TRUE(store_.editRec("Alpha", "field", "uno"));
+  EXPECT_EQ(kHeader + "\n\n[Alpha]\nfield=uno\n\n[Beta]\nfield=two\n", Now());
+  EXPECT_TRUE(store_.editRec("Beta", "field", "a=b"));
+  EXPECT_EQ("a=b", store_.getRec("Beta", "field"));
+  EXPECT_FALSE(FileExists("tempout"));
+}
+
+TEST_F(StoreTest, DelDropsHeaderAndBodyAndEndsEveryLine) {
+  Given(kAlphaBeta);
+  EXPECT_TRUE(store_.delRec("Alpha"));
+  EXPECT_EQ(kHeader + "\n\n[Beta]\nfield=two\n", Now());
+  Given(kAlphaBeta);
+  EXPECT_TRUE(store_.delRec("Beta"));
+  EXPECT_EQ(kHeader + "\n\n[Alpha]\nfield=one\n\n", Now());
+  Given(kAlphaBeta + "\n");  // an empty last line is copied as a line
+  EXPECT_TRUE(store_.delRec("Alpha"));
+  EXPECT_EQ(kHeader + "\n\n[Beta]\nfield=two\n\n", Now());
+  EXPECT_FALSE(FileExists("tmpfl"));
+}
+
+TEST_F(StoreTest, DelRemovesOnlyTheFirstRecordOfAName) {
+  Given(kHeader + "[X]\na=1\n[X]\na=2\n[Y]");
+  EXPECT_TRUE(store_.delRec("X"));
+  EXPECT_EQ(kHeader + "[X]\na=2\n[Y]\n", Now());
+}
+
+// --- error paths ---
+
+TEST_F(StoreTest, AClosedStoreTouchesNothing) {
+  WriteFile("s", kAlphaBeta);
+  EXPECT_FALSE(store_.open("missing"));
+  EXPECT_FALSE(store_.isopen());
+  EXPECT_EQ("!not found!", store_.getRec("Alpha", "field"));
+  EXPECT_FALSE(store_.editRec("Alpha", "field", "x"));
+  EXPECT_FALSE(store_.addRec("New", "x"));
+  EXPECT_FALSE(store_.delRec("Alpha"));
+  EXPECT_EQ(kAlphaBeta, Now());
+  EXPECT_FALSE(FileExists("missing"));
+}
+
+TEST_F(StoreTest, AbsentRecordsOrFieldsLeaveTheFileAlone) {
+  Given(kAlphaBeta);
+  EXPECT_FALSE(store_.editRec("Alpha", "nofield", "x"));
+  EXPECT_FALSE(store_.editRec("Nobody", "field", "x"));
+  EXPECT_FALSE(store_.delRec("Nobody"));
+  EXPECT_EQ(kAlphaBeta, Now());
+  EXPECT_FALSE(FileExists("tmpfl"));
+  EXPECT_FALSE(FileExists("tempout"));
+}
+
+TEST_F(StoreTest, LineBreaksInNamesKeysOrValuesAreRefused) {
+  Given(kAlphaBeta);
+  EXPECT_FALSE(store_.addRec("Evil]\nfield=x\n\n[Forged", "x"));
+  EXPECT_FALSE(store_.addRec("Fine", "x\n[Forged]"));
+  EXPECT_FALSE(store_.editRec("Alpha", "field", "x\n[Forged]"));
+  EXPECT_FALSE(store_.editRec("Alpha", "field\n", "x"));
+  EXPECT_EQ(kAlphaBeta, Now());
+}
+
+TEST_F(StoreTest, ScratchFileThatCannotBeWrittenKeepsTheStoreWhole) {
+  Given(kAlphaBeta);
+  std::filesystem::create_directories("tmpfl/inside");
+  EXPECT_FALSE(store_.delRec("Alpha"));
+  EXPECT_EQ(kAlphaBeta, Now());
+}
+
+TEST_F(StoreTest, AStoreFileThatVanishedEndsEveryOperation) {
+  Given(kAlphaBeta);
+  std::filesystem::remove("s");
+  EXPECT_EQ("!not found!", store_.getRec("Alpha", "field"));
+  EXPECT_FALSE(store_.editRec("Alpha", "field", "x"));
+  EXPECT_FALSE(store_.delRec("Alpha"));
+  EXPECT_FALSE(store_.addRec("New", "x"));
+  EXPECT_FALSE(FileExists("s"));
+  EXPECT_FALSE(FileExists("tmpfl"));
+}
+
+}  // namespace
