@@ -1,0 +1,245 @@
+// Asynchronous modes: events pumped by the timer export or by Poll, input,
+// detaching and destruction.
+#include <signal.h>
+
+#include "plugin_fixture.h"
+
+namespace pwtest {
+namespace {
+
+class AsyncTest : public PluginTest {
+ protected:
+  bool Done(void* shell) { return EventsOf(shell).completed > 0; }
+  bool PumpToCompletion(void* shell) {
+    return PumpUntil([&] { return Done(shell); });
+  }
+};
+
+TEST_F(AsyncTest, ExecuteReturnsAtOnceWithErrorCodeZero) {
+  void* shell = NewShell(1);
+  Execute(shell, Child("sleep:300 exit:5"));
+  EXPECT_EQ(ErrorCode(shell), 0);
+  EXPECT_TRUE(IsRunning(shell));
+  EXPECT_GT(Pid(shell), 0);
+  bool nil = false;
+  Result(shell, &nil);
+  EXPECT_TRUE(nil);
+  ASSERT_TRUE(PumpToCompletion(shell));
+  EXPECT_EQ(ErrorCode(shell), 5);
+  EXPECT_EQ(EventsOf(shell).errorCodeAtCompleted, 5);
+  EXPECT_FALSE(IsRunning(shell));
+  EXPECT_EQ(Pid(shell), 0);
+}
+
+TEST_F(AsyncTest, TimerPumpRaisesDataThenCompletedOnce) {
+  void* shell = NewShell(2);
+  Execute(shell, Child("out:a sleep:250 err:b sleep:250 out:c"));
+  ASSERT_TRUE(PumpToCompletion(shell));
+  Events& e = EventsOf(shell);
+  EXPECT_EQ(e.output, "abc");
+  ASSERT_GE(e.order.size(), 3u);
+  EXPECT_EQ(e.order.front(), "data");
+  EXPECT_EQ(e.order.back(), "completed");
+  EXPECT_EQ(e.completed, 1);
+  // Nothing more arrives once the instance has detached.
+  PumpUntil([] { return false; }, 250);
+  EXPECT_EQ(e.completed, 1);
+}
+
+TEST_F(AsyncTest, CompletedHandlerReadsTheRest) {
+  void* shell = NewShell(1);
+  EventsOf(shell).readInDataAvailable = false;
+  Execute(shell, Child("out:everything\\n err:left exit:2"));
+  SleepMs(150);  // child done before the first tick: one tick sees both
+  ASSERT_TRUE(PumpToCompletion(shell));
+  Events& e = EventsOf(shell);
+  EXPECT_EQ(e.output, "everything\nleft");
+  std::vector<std::string> expected = {"data", "completed"};
+  EXPECT_EQ(e.order, expected);
+  EXPECT_EQ(e.errorCodeAtCompleted, 2);
+}
+
+TEST_F(AsyncTest, UnreadOutputRaisesDataAvailableAgain) {
+  void* shell = NewShell(1);
+  EventsOf(shell).readInDataAvailable = false;
+  Execute(shell, Child("out:waiting sleep:450"));
+  ASSERT_TRUE(PumpToCompletion(shell));
+  int dataEvents = 0;
+  for (const std::string& name : EventsOf(shell).order) dataEvents += name == "data";
+  EXPECT_GE(dataEvents, 3);
+  EXPECT_EQ(EventsOf(shell).output, "waiting");
+}
+
+TEST_F(AsyncTest, PollAdvancesWithoutTimers) {
+  void* shell = NewShell(1);
+  Execute(shell, Child("out:polled exit:9"));
+  ASSERT_TRUE(PollUntil(shell, [&] { return Done(shell); }));
+  EXPECT_EQ(EventsOf(shell).output, "polled");
+  EXPECT_EQ(ErrorCode(shell), 9);
+  EXPECT_EQ(EventsOf(shell).completed, 1);
+}
+
+TEST_F(AsyncTest, DispatchReportsNextDueTimeOrMinusOne) {
+  EXPECT_EQ(Plugin().dispatchTimers(), -1);
+  void* shell = NewShell(1);
+  Execute(shell, Child("sleep:2000"));
+  int wait = Plugin().dispatchTimers();
+  EXPECT_GT(wait, 0);
+  EXPECT_LE(wait, 100);
+  Close(shell);
+  EXPECT_EQ(Plugin().dispatchTimers(), -1);
+}
+
+TEST_F(AsyncTest, TwoInstancesHaveTheirOwnTimers) {
+  void* a = NewShell(1);
+  void* b = NewShell(1);
+  Execute(a, Child("out:A exit:1"));
+  Execute(b, Child("sleep:200 out:B exit:2"));
+  ASSERT_TRUE(PumpUntil([&] { return Done(a) && Done(b); }));
+  EXPECT_EQ(EventsOf(a).output, "A");
+  EXPECT_EQ(EventsOf(b).output, "B");
+  EXPECT_EQ(EventsOf(a).errorCodeAtCompleted, 1);
+  EXPECT_EQ(EventsOf(b).errorCodeAtCompleted, 2);
+}
+
+TEST_F(AsyncTest, TicksAreDroppedWhileAHandlerRunsInsideATick) {
+  void* a = NewShell(1);
+  void* b = NewShell(1);
+  size_t bBefore = 0, bAfter = 0;
+  bool nested = false;
+  EventsOf(a).onData = [&](void*) {
+    if (nested) return;
+    nested = true;
+    // A handler that pumps the event loop: b's due ticks are dropped.
+    bBefore = EventsOf(b).order.size();
+    for (int i = 0; i < 3; ++i) {
+      SleepMs(110);
+      Plugin().dispatchTimers();
+    }
+    bAfter = EventsOf(b).order.size();
+  };
+  Execute(a, Child("out:A sleep:100"));
+  Execute(b, Child("sleep:150 out:B sleep:100"));
+  ASSERT_TRUE(PumpUntil([&] { return Done(a) && Done(b); }));
+  EXPECT_TRUE(nested);
+  EXPECT_EQ(bAfter, bBefore);
+  EXPECT_EQ(EventsOf(b).output, "B");
+  EXPECT_EQ(EventsOf(a).output, "A");
+}
+
+TEST_F(AsyncTest, WriteLineSendsCarriageReturnLineFeed) {
+  void* shell = NewShell(1);
+  Execute(shell, Child("line line exit:0"));
+  Write(shell, "partial ");
+  WriteLine(shell, "one");
+  WriteLine(shell, "");
+  ASSERT_TRUE(PumpToCompletion(shell));
+  EXPECT_EQ(EventsOf(shell).output, "partial one\r\n\r\n");
+}
+
+TEST_F(AsyncTest, WriteReachesChildAndCloseEndsItsInput) {
+  void* shell = NewShell(1);
+  Execute(shell, Child("echo"));
+  int pid = Pid(shell);
+  Write(shell, "to and fro");
+  ASSERT_TRUE(PollUntil(shell, [&] { return EventsOf(shell).output.size() >= 10; }));
+  EXPECT_EQ(EventsOf(shell).output, "to and fro");
+  EXPECT_TRUE(ProcessAlive(pid));
+  Close(shell);  // end of file on its input: the echoing child finishes
+  for (int i = 0; i < 400 && ProcessAlive(pid); ++i) SleepMs(5);
+  EXPECT_FALSE(ProcessAlive(pid));
+}
+
+TEST_F(AsyncTest, CloseDetachesAndLeavesChildRunning) {
+  void* shell = NewShell(1);
+  Execute(shell, Child("out:x sleep:400"));
+  int pid = Pid(shell);
+  Close(shell);
+  EXPECT_FALSE(IsRunning(shell));
+  EXPECT_EQ(Pid(shell), 0);
+  EXPECT_EQ(ReadAll(shell), "");
+  EXPECT_TRUE(ProcessAlive(pid));
+  PumpUntil([] { return false; }, 250);
+  EXPECT_TRUE(EventsOf(shell).order.empty());
+  EXPECT_EQ(rbhost::SetInteger(shell, "Mode", 0), true);
+  EXPECT_EQ(rbhost::GetInteger(shell, "Mode"), 0);
+}
+
+TEST_F(AsyncTest, DestroyingAShellLeavesItsChildRunning) {
+  void* shell = NewShell(1);
+  Execute(shell, Child("sleep:400"));
+  int pid = Pid(shell);
+  Destroy(shell);
+  EXPECT_TRUE(ProcessAlive(pid));
+  EXPECT_EQ(Plugin().dispatchTimers(), -1);
+  for (int i = 0; i < 200 && ProcessAlive(pid); ++i) SleepMs(5);
+  EXPECT_FALSE(ProcessAlive(pid));
+}
+
+TEST_F(AsyncTest, NewExecuteInsideCompletedRunsUnwatched) {
+  void* shell = NewShell(1);
+  int secondPid = 0;
+  EventsOf(shell).onCompleted = [&](void* s) {
+    if (secondPid != 0) return;
+    rbhost::Call(s, "Execute(command as String)", Child("sleep:200 out:lost"));
+    secondPid = rbhost::GetInteger(s, "PID");
+  };
+  Execute(shell, Child("out:first"));
+  ASSERT_TRUE(PumpToCompletion(shell));
+  EXPECT_GT(secondPid, 0);
+  EXPECT_FALSE(IsRunning(shell));
+  EXPECT_EQ(Pid(shell), 0);
+  EXPECT_TRUE(ProcessAlive(secondPid));
+  PumpUntil([] { return false; }, 400);
+  EXPECT_EQ(EventsOf(shell).completed, 1);
+  EXPECT_EQ(EventsOf(shell).output, "first");
+  // The unwatched child has exited and been reaped, not left a zombie.
+  PumpUntil([] { return ZombieChildren() == 0; }, 2000);
+  EXPECT_EQ(ZombieChildren(), 0);
+}
+
+TEST_F(AsyncTest, ModeSetterRules) {
+  void* shell = NewShell(0);
+  rbhost::SetInteger(shell, "Mode", 3);
+  EXPECT_EQ(rbhost::GetInteger(shell, "Mode"), 0);
+  rbhost::SetInteger(shell, "Mode", -1);
+  EXPECT_EQ(rbhost::GetInteger(shell, "Mode"), 0);
+  rbhost::SetInteger(shell, "Mode", 2);
+  EXPECT_EQ(rbhost::GetInteger(shell, "Mode"), 2);
+  Execute(shell, Child("sleep:300"));
+  rbhost::SetInteger(shell, "Mode", 0);
+  EXPECT_EQ(rbhost::GetInteger(shell, "Mode"), 2) << "ignored while running";
+  Close(shell);
+  rbhost::SetInteger(shell, "Mode", 0);
+  EXPECT_EQ(rbhost::GetInteger(shell, "Mode"), 0);
+}
+
+// --- Error paths ---------------------------------------------------------
+
+TEST_F(AsyncTest, WriteToChildThatExitedDoesNotKillTheHost) {
+  void* shell = NewShell(1);
+  Execute(shell, Child("exit:0"));
+  SleepMs(100);
+  std::string big(256 * 1024, 'z');
+  Write(shell, big);  // the reader is gone: EPIPE, not SIGPIPE
+  WriteLine(shell, "more");
+  sigset_t pending;
+  sigpending(&pending);
+  EXPECT_FALSE(sigismember(&pending, SIGPIPE));
+  ASSERT_TRUE(PumpToCompletion(shell));
+  EXPECT_EQ(ErrorCode(shell), 0);
+}
+
+TEST_F(AsyncTest, MethodsWithoutChildAreHarmless) {
+  void* shell = NewShell(1);
+  EXPECT_EQ(ReadAll(shell), "");
+  Write(shell, "x");
+  WriteLine(shell, "y");
+  Poll(shell);
+  Close(shell);
+  EXPECT_TRUE(EventsOf(shell).order.empty());
+  EXPECT_FALSE(IsRunning(shell));
+}
+
+}  // namespace
+}  // namespace pwtest

@@ -1,0 +1,169 @@
+// Synchronous Execute: output, exit codes, parameters and time limits.
+#include <unistd.h>
+
+#include <chrono>
+
+#include "plugin_fixture.h"
+
+namespace pwtest {
+namespace {
+
+class SyncTest : public PluginTest {
+ protected:
+  void SetUp() override {
+    PluginTest::SetUp();
+    shell = NewShell(0);
+  }
+  // Runs `command` and returns the milliseconds Execute took.
+  long TimedRun(const std::string& command) {
+    auto start = std::chrono::steady_clock::now();
+    Execute(shell, command);
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - start)
+                                 .count());
+  }
+  std::string TempPath(const std::string& name) {
+    return ::testing::TempDir() + "pw-" + std::to_string(getpid()) + "-" + name;
+  }
+  void* shell = nullptr;
+};
+
+TEST_F(SyncTest, CollectsOutputWithStandardErrorInterleaved) {
+  Execute(shell, Child("out:one\\n err:two\\n sleep:5 out:three\\n err:four"));
+  EXPECT_EQ(Result(shell), "one\ntwo\nthree\nfour");
+  EXPECT_EQ(ErrorCode(shell), 0);
+}
+
+TEST_F(SyncTest, ReportsExitCodes) {
+  Execute(shell, Child("out:x exit:3"));
+  EXPECT_EQ(ErrorCode(shell), 3);
+  EXPECT_EQ(Result(shell), "x");
+  Execute(shell, "exit 255");
+  EXPECT_EQ(ErrorCode(shell), 255);
+  Execute(shell, "true");
+  EXPECT_EQ(ErrorCode(shell), 0);
+  bool nil = true;
+  EXPECT_EQ(Result(shell, &nil), "");
+  EXPECT_FALSE(nil) << "an exited child's empty output is a string, not nil";
+}
+
+TEST_F(SyncTest, ChildEndedBySignalReports128PlusSignal) {
+  Execute(shell, "echo before; kill -9 $$");
+  EXPECT_EQ(ErrorCode(shell), 128 + 9);
+  EXPECT_EQ(Result(shell), "before\n");
+  Execute(shell, "kill -15 $$");
+  EXPECT_EQ(ErrorCode(shell), 128 + 15);
+}
+
+TEST_F(SyncTest, ParametersFollowCommandAfterOneSpace) {
+  Execute(shell, "printf '[%s]' ", "a b");
+  EXPECT_EQ(Result(shell), "[a][b]");
+  Execute(shell, "echo", "");
+  EXPECT_EQ(Result(shell), "\n");
+}
+
+TEST_F(SyncTest, CommandLineIsNotCutAt1023Bytes) {
+  std::string word(5000, 'w');
+  Execute(shell, "printf %s", word + "END");
+  EXPECT_EQ(Result(shell), word + "END");
+}
+
+TEST_F(SyncTest, AfterReturnNoChildIsAttached) {
+  Execute(shell, Child("out:hello"));
+  EXPECT_FALSE(IsRunning(shell));
+  EXPECT_EQ(Pid(shell), 0);
+  EXPECT_EQ(ReadAll(shell), "");
+  Write(shell, "ignored");  // reaches no child, harms nothing
+  EXPECT_EQ(Result(shell), "hello");
+}
+
+TEST_F(SyncTest, LargeOutputArrivesWhole) {
+  const long size = 3 * 1024 * 1024 + 17;
+  Execute(shell, Child("big:" + std::to_string(size)));
+  std::string out = Result(shell);
+  ASSERT_EQ(out.size(), static_cast<size_t>(size));
+  for (long i = 0; i < size; i += 4099) {
+    ASSERT_EQ(static_cast<unsigned char>(out[i]), i % 251) << "at " << i;
+  }
+  EXPECT_EQ(static_cast<unsigned char>(out[size - 1]), (size - 1) % 251);
+}
+
+TEST_F(SyncTest, BinaryOutputKeepsEveryByte) {
+  Execute(shell, Child("bytes out:tail"));
+  std::string out = Result(shell);
+  ASSERT_EQ(out.size(), 256u + 4);
+  for (int i = 0; i < 256; ++i) EXPECT_EQ(static_cast<unsigned char>(out[i]), i);
+  EXPECT_EQ(out.substr(256), "tail");
+}
+
+TEST_F(SyncTest, ResultEmptiedAtEachExecute) {
+  Execute(shell, Child("out:first"));
+  Execute(shell, Child("exit:1"));
+  EXPECT_EQ(Result(shell), "");
+  EXPECT_EQ(ErrorCode(shell), 1);
+}
+
+TEST_F(SyncTest, ChildReadingInputWaitsUntilTheLimit) {
+  // Standard input stays open and unwritten during a synchronous wait.
+  rbhost::SetInteger(shell, "TimeOut", 150);
+  long took = TimedRun(Child("line out:never"));
+  EXPECT_EQ(ErrorCode(shell), -2);
+  EXPECT_GE(took, 140);
+}
+
+// --- Time limits -----------------------------------------------------------
+
+TEST_F(SyncTest, SmallLimitEndsChildWithMinusTwo) {
+  rbhost::SetInteger(shell, "TimeOut", 100);
+  long took = TimedRun(Child("out:partial sleep:10000"));
+  EXPECT_EQ(ErrorCode(shell), -2);
+  EXPECT_EQ(Result(shell), "Shell timed out");
+  EXPECT_GE(took, 95);
+  EXPECT_LT(took, 5000);
+  EXPECT_EQ(Pid(shell), 0);
+}
+
+TEST_F(SyncTest, ZeroLimitEndsChildAtFirstPassFindingItRunning) {
+  rbhost::SetInteger(shell, "TimeOut", 0);
+  Execute(shell, Child("sleep:5000"));
+  EXPECT_EQ(ErrorCode(shell), -2);
+  EXPECT_EQ(Result(shell), "Shell timed out");
+}
+
+TEST_F(SyncTest, MinusOneMeansNoLimit) {
+  rbhost::SetInteger(shell, "TimeOut", -1);
+  Execute(shell, Child("sleep:300 out:late exit:4"));
+  EXPECT_EQ(ErrorCode(shell), 4);
+  EXPECT_EQ(Result(shell), "late");
+}
+
+TEST_F(SyncTest, OtherNegativeLimitIsHugeUnsignedLimit) {
+  rbhost::SetInteger(shell, "TimeOut", -5);
+  Execute(shell, Child("sleep:200 out:ok"));
+  EXPECT_EQ(ErrorCode(shell), 0);
+  EXPECT_EQ(Result(shell), "ok");
+}
+
+TEST_F(SyncTest, LimitEndsTheWholeProcessGroup) {
+  std::string pidfile = TempPath("grandchild");
+  unlink(pidfile.c_str());
+  rbhost::SetInteger(shell, "TimeOut", 300);
+  Execute(shell, Child("grandchild:" + pidfile + " sleep:10000"));
+  EXPECT_EQ(ErrorCode(shell), -2);
+  int grandchild = ReadPidFile(pidfile);
+  ASSERT_GT(grandchild, 0);
+  for (int i = 0; i < 200 && ProcessAlive(grandchild); ++i) SleepMs(5);
+  EXPECT_FALSE(ProcessAlive(grandchild));
+  unlink(pidfile.c_str());
+}
+
+TEST_F(SyncTest, ExitIsSeenPromptlyWhenChildClosesItsOutputEarly) {
+  rbhost::SetInteger(shell, "TimeOut", 5000);
+  long took = TimedRun(Child("out:bye closeout sleep:200 exit:6"));
+  EXPECT_EQ(ErrorCode(shell), 6);
+  EXPECT_EQ(Result(shell), "bye");
+  EXPECT_LT(took, 2000);
+}
+
+}  // namespace
+}  // namespace pwtest
