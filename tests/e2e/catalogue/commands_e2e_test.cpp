@@ -1,0 +1,117 @@
+// Each catalogue command's output and its effect on the catalogue's bytes.
+#include <string>
+
+#include "florrin_fixture.h"
+
+namespace {
+
+const std::string kTwo = kHeader + "\n\n[First]\n" + MovieBody("a") +
+                         "\n\n[Second]\n" + MovieBody("b");
+
+class CommandsTest : public FlorrinTest {};
+
+TEST_F(CommandsTest, StartingFromTheHeaderLineAddingBuildsTheCatalogue) {
+  GivenDb(kHeader);
+  EXPECT_EQ("", Run({"--list"}));
+  EXPECT_EQ("", Run({"--listbyname"}));
+  EXPECT_EQ("!ok!", Run(Movie("--add", "First", "a")));
+  EXPECT_EQ("!ok!", Run(Movie("--add", "Second", "b")));
+  EXPECT_EQ(kTwo, Db());
+  EXPECT_EQ("First|Second|", Run({"--list"}));
+}
+
+TEST_F(CommandsTest, AddOfATakenNameFailsAndChangesNothing) {
+  GivenDb(kTwo);
+  EXPECT_EQ("!error!", Run(Movie("--add", "First", "z")));
+  EXPECT_EQ("!error!", Run(Movie("--add", "", "z")));
+  EXPECT_EQ(kTwo, Db());
+}
+
+TEST_F(CommandsTest, GetPrintsTheBareValue) {
+  GivenDb(kTwo + "\nempty=\nodd=a=b\r");
+  EXPECT_EQ("b9", Run({"--get", "Second", "Act"}));
+  EXPECT_EQ("", Run({"--get", "Second", "empty"}));
+  EXPECT_EQ("a=b\r", Run({"--get", "Second", "odd"}));
+  EXPECT_EQ("!error!", Run({"--get", "Second", "nofield"}));
+  EXPECT_EQ("!error!", Run({"--get", "Third", "plot"}));
+  EXPECT_EQ("!error!", Run({"--get", "First", "empty"}));  // not in its body
+}
+
+TEST_F(CommandsTest, EditReplacesOneLineAndEndsTheFile) {
+  GivenDb(kTwo);
+  EXPECT_EQ("!ok!", Run({"--edit", "Second", "Type", "DVD"}));
+  std::string want = kTwo;
+  want.replace(want.size() - 3, 3, "DVD\n");
+  EXPECT_EQ(want, Db());
+  EXPECT_EQ("!error!", Run({"--edit", "Second", "newfield", "x"}));
+  EXPECT_EQ("!error!", Run({"--edit", "Nobody", "plot", "x"}));
+  EXPECT_EQ(want, Db());
+  EXPECT_FALSE(Exists("tempout"));
+}
+
+TEST_F(CommandsTest, ChangeRewritesTheBody) {
+  GivenDb(kTwo);
+  EXPECT_EQ("!ok!", Run(Movie("--change", "First", "c")));
+  EXPECT_EQ(kHeader + "\n\n[First]\n" + MovieBody("c") + "\n\n[Second]\n" +
+                MovieBody("b") + "\n",
+            Db());
+  EXPECT_EQ("!ok!", Run(Movie("--change", "Second", "d")));
+  EXPECT_EQ(kHeader + "\n\n[First]\n" + MovieBody("c") + "\n\n[Second]\n" +
+                MovieBody("d") + "\n\n",
+            Db());
+  const std::string db = Db();
+  EXPECT_EQ("!error! Could not change record.",
+            Run(Movie("--change", "Nobody", "e")));
+  EXPECT_EQ(db, Db());
+  EXPECT_FALSE(Exists("tmpfl"));
+}
+
+TEST_F(CommandsTest, DelRemovesTheRecord) {
+  GivenDb(kTwo);
+  EXPECT_EQ("!ok!", Run({"--del", "First"}));
+  EXPECT_EQ(kHeader + "\n\n[Second]\n" + MovieBody("b") + "\n", Db());
+  EXPECT_EQ("!error!", Run({"--del", "First"}));
+  EXPECT_EQ("!ok!", Run({"--del", "Second"}));
+  EXPECT_EQ(kHeader + "\n\n", Db());
+  EXPECT_EQ("", Run({"--list"}));
+  EXPECT_FALSE(Exists("tmpfl"));
+}
+
+TEST_F(CommandsTest, PrintRecAndFilter) {
+  GivenDb(kTwo + "\n\n[Third]\nGenre=Melodrama\npic=x.jpg\r");
+  EXPECT_EQ("a1|a2|a3|a4|a5|a6|a7|a8|a9|a10|a11|", Run({"--printrec", "First"}));
+  EXPECT_EQ("|||||||x.jpg||Melodrama||", Run({"--printrec", "Third"}));
+  EXPECT_EQ("!error!", Run({"--printrec", "Fourth"}));
+  EXPECT_EQ("Third|", Run({"--filter", "Genre", "DRAMA"}));
+  EXPECT_EQ("First|Second|", Run({"--filter", "plot", ""}));
+  EXPECT_EQ("", Run({"--filter", "plot", "nothing like it"}));
+}
+
+TEST_F(CommandsTest, ListingsShowBracketNamesOfLinesStartingWithBracket) {
+  GivenDb(kHeader + "[b]\n[A] x\n [not]\n[a]b]\n[open\n[]\n[");
+  EXPECT_EQ("b|A|a|[open||[|", Run({"--list"}));
+  EXPECT_EQ("|A|[|[open|a|b|", Run({"--listbyname"}));
+}
+
+TEST_F(CommandsTest, ListByNameKeepsDuplicatesAndSortsBytesUnsigned) {
+  GivenDb(kHeader + "[\xc3\xa9]\n[z]\n[Z]\n[z]\n[1]");
+  EXPECT_EQ("1|Z|z|z|\xc3\xa9|", Run({"--listbyname"}));
+}
+
+// --- error paths ---
+
+TEST_F(CommandsTest, WithoutACatalogueEveryCommandFailsWithItsMarker) {
+  EXPECT_EQ("No DB file found. !error!", Run({"--list"}));
+  EXPECT_EQ("No DB file found. !error!", Run({"--listbyname"}));
+  EXPECT_EQ("!error!", Run({"--del", "a"}));
+  EXPECT_EQ("!error!", Run({"--get", "a", "plot"}));
+  EXPECT_EQ("!error!", Run({"--edit", "a", "plot", "x"}));
+  EXPECT_EQ("!error!", Run(Movie("--add", "a", "x")));
+  EXPECT_EQ("!error! Could not open DataBase.",
+            Run(Movie("--change", "a", "x")));
+  EXPECT_EQ("!error!", Run({"--printrec", "a"}));
+  EXPECT_EQ("!error!", Run({"--filter", "plot", "x"}));
+  EXPECT_FALSE(Exists("db"));
+}
+
+}  // namespace
