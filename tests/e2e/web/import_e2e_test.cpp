@@ -1,0 +1,172 @@
+// "--autoadd" and "--urladd" through the real wget and the local site.
+#include "web_e2e_fixture.h"
+
+using Files_ = std::vector<std::string>;
+
+class AutoAddTest : public WebE2eTest {};
+class UrlAddTest : public WebE2eTest {};
+
+TEST_F(AutoAddTest, AddsTheFirstExactMatchWithEveryFieldAndItsPoster) {
+  MakeDb();
+  ExpectRun({"--autoadd", "Harbour Lights"}, "!ok!");
+  EXPECT_EQ(kHeader + HarbourLights("Harbour Lights", "Harbour Lights.jpg"),
+            Db());
+  EXPECT_EQ(Fixture("posters/tt0100001.jpg"), Read("Harbour Lights.jpg"));
+  EXPECT_EQ(Fixture("search/harbour-lights.htm"), Read("imbd-search.htm"));
+  EXPECT_EQ(Fixture("title/tt0100001.htm"), Read("imbd-movie.htm"));
+  EXPECT_EQ((Files_{"Harbour Lights.jpg", "db", "imbd-movie.htm",
+                    "imbd-search.htm"}),
+            Files());
+  // The title's spaces reach the site unchanged (wget encodes them).
+  EXPECT_EQ((Files_{"www.imdb.com/find?q=Harbour Lights;more=tt",
+                    "www.imdb.com/title/tt0100001/",
+                    "www.imdb.com/posters/tt0100001.jpg"}),
+            Requests());
+}
+
+TEST_F(AutoAddTest, PopularTitleOnACrLfPageWithATitleHoldingI) {
+  MakeDb();
+  ExpectRun({"-t", "Glass Orchard"}, "!ok!");
+  EXPECT_EQ(kHeader + GlassOrchard("Glass Orchard", "Glass Orchard.jpg"), Db());
+  EXPECT_EQ(Fixture("posters/tt0100002.jpg"), Read("Glass Orchard.jpg"));
+  // The page is stored as served; only reading it translates line ends.
+  EXPECT_EQ(Fixture("title/tt0100002.htm"), Read("imbd-movie.htm"));
+}
+
+TEST_F(AutoAddTest, ApproxMatchWhenNothingBetterIsListed) {
+  MakeDb();
+  ExpectRun({"-t", "Harbor Lites"}, "!ok!");
+  EXPECT_EQ(kHeader + HarbourLights("Harbor Lites", "Harbor Lites.jpg"), Db());
+}
+
+TEST_F(AutoAddTest, ShellCharactersInTheTitleRunNothing) {
+  const std::string title =
+      "Night \"Owl\"; touch pwned; echo $(touch pwned2) `touch pwned3`";
+  MakeDb();
+  ExpectRun({"-t", title}, "!ok!");
+  EXPECT_EQ(kHeader + HarbourLights(title, title + ".jpg"), Db());
+  EXPECT_EQ(Fixture("posters/tt0100001.jpg"), Read(title + ".jpg"));
+  EXPECT_FALSE(Exists("pwned"));
+  EXPECT_FALSE(Exists("pwned2"));
+  EXPECT_FALSE(Exists("pwned3"));
+}
+
+// --- error paths ---
+
+TEST_F(AutoAddTest, WithoutCatalogueErrorAndNothingFetched) {
+  ExpectRun({"--autoadd", "Harbour Lights"}, "!error!");
+  EXPECT_EQ(Files_{}, Files());
+  EXPECT_EQ(Files_{}, Requests());
+}
+
+TEST_F(AutoAddTest, NoUsableSectionLeavesCatalogueAndTitlePageAlone) {
+  for (const char* title : {"Zzyzx", "Orchard", "Lights Out"}) {
+    MakeDb();
+    Write("imbd-movie.htm", "older page");
+    ExpectRun({"-t", title}, "!error!");
+    EXPECT_EQ(kHeader, Db()) << title;
+    EXPECT_EQ("older page", Read("imbd-movie.htm")) << title;
+    EXPECT_TRUE(Exists("imbd-search.htm")) << title;
+  }
+}
+
+TEST_F(AutoAddTest, SearchPageThatCannotBeFetched) {
+  MakeDb();
+  Write("imbd-search.htm", "older search");
+  ExpectRun({"-t", "No Such Film"}, "!error!");
+  EXPECT_EQ(kHeader, Db());
+  EXPECT_EQ((Files_{"db"}), Files());
+}
+
+TEST_F(AutoAddTest, DuplicateNameIsRefusedButFilesAreFetchedAgain) {
+  MakeDb();
+  ExpectRun({"-t", "Harbour Lights"}, "!ok!");
+  const std::string after = Db();
+  Write("Harbour Lights.jpg", "old poster");
+  ExpectRun({"-t", "Harbour Lights"}, "!error!");
+  EXPECT_EQ(after, Db());
+  EXPECT_EQ(Fixture("posters/tt0100001.jpg"), Read("Harbour Lights.jpg"));
+}
+
+TEST_F(UrlAddTest, AddsFromTheAddressWithoutSearching) {
+  MakeDb();
+  ExpectRun({"--urladd", "Glass", "http://www.imdb.com/title/tt0100002/"},
+            "!ok!");
+  EXPECT_EQ(kHeader + GlassOrchard("Glass", "Glass.jpg"), Db());
+  EXPECT_EQ(Fixture("posters/tt0100002.jpg"), Read("Glass.jpg"));
+  EXPECT_EQ((Files_{"Glass.jpg", "db", "imbd-movie.htm"}), Files());
+  EXPECT_EQ((Files_{"www.imdb.com/title/tt0100002/",
+                    "www.imdb.com/posters/tt0100002.jpg"}),
+            Requests());
+}
+
+TEST_F(UrlAddTest, PageWithoutPosterAddsEmptyPic) {
+  MakeDb();
+  ExpectRun({"-u", "Quiet", "www.imdb.com/title/tt0100003/"}, "!ok!");
+  EXPECT_EQ(kHeader + QuietField("Quiet"), Db());
+  EXPECT_EQ((Files_{"db", "imbd-movie.htm"}), Files());
+  EXPECT_EQ((Files_{"www.imdb.com/title/tt0100003/"}), Requests());
+}
+
+TEST_F(UrlAddTest, PosterThatIsNotThereStillAddsTheRecord) {
+  MakeDb();
+  ExpectRun({"-u", "Comets", "www.imdb.com/title/tt0100004/"}, "!ok!");
+  EXPECT_EQ(kHeader + Record("Comets", {"", "They fall slowly.", "5.0/10",
+                                        "2011", "Ruth Kalm", "100 min", "", "",
+                                        "", "", ""}),
+            Db());
+  EXPECT_EQ((Files_{"db", "imbd-movie.htm"}), Files());
+  EXPECT_EQ(2u, Requests().size());
+}
+
+TEST_F(UrlAddTest, PosterNamesOutsideTheFolderAreNotDownloaded) {
+  std::filesystem::create_directory(dir_.File("sub"));
+  for (const char* name : {"sub/Harbour", "sub\\Harbour", ".", ".."}) {
+    MakeDb();
+    ExpectRun({"-u", name, "www.imdb.com/title/tt0100001/"}, "!ok!");
+    EXPECT_EQ(kHeader + HarbourLights(name, ""), Db()) << name;
+    EXPECT_EQ((Files_{"db", "imbd-movie.htm", "sub"}), Files()) << name;
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.File("sub"))) << name;
+    EXPECT_EQ((Files_{"www.imdb.com/title/tt0100001/"}), Requests()) << name;
+    WebE2eTest::SetUp();  // fresh request log
+  }
+}
+
+// --- error paths ---
+
+TEST_F(UrlAddTest, WithoutCatalogue) {
+  ExpectRun({"-u", "Glass", "www.imdb.com/title/tt0100002/"},
+            "!error! Could not open DataBase.");
+  EXPECT_EQ(Files_{}, Files());
+  EXPECT_EQ(Files_{}, Requests());
+}
+
+TEST_F(UrlAddTest, TitlePageThatIsNotThere) {
+  MakeDb();
+  Write("imbd-movie.htm", "older page");
+  Write("imbd-search.htm", "older search");
+  ExpectRun({"-u", "Nope", "www.imdb.com/title/tt0100005/"},
+            "!error! Connection error.");
+  EXPECT_EQ(kHeader, Db());
+  EXPECT_EQ((Files_{"db", "imbd-search.htm"}), Files());
+}
+
+TEST_F(UrlAddTest, ShellCharactersInTheAddressRunNothing) {
+  MakeDb();
+  ExpectRun({"-u", "Evil",
+             "www.imdb.com/title/tt0100003/\";touch pwned;\"$(touch pwned2)"},
+            "!error! Connection error.");
+  ExpectRun({"-u", "Evil", "www.imdb.com/title/tt0100003/' `touch pwned3` '"},
+            "!error! Connection error.");
+  EXPECT_EQ(kHeader, Db());
+  EXPECT_EQ((Files_{"db"}), Files());
+}
+
+TEST_F(UrlAddTest, DuplicateName) {
+  MakeDb();
+  ExpectRun({"-u", "Quiet", "www.imdb.com/title/tt0100003/"}, "!ok!");
+  const std::string after = Db();
+  ExpectRun({"-u", "Quiet", "www.imdb.com/title/tt0100001/"},
+            "!error! Could not add to DataBase.");
+  EXPECT_EQ(after, Db());
+}
