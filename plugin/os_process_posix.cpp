@@ -21,6 +21,7 @@ namespace pipewell {
 namespace {
 
 const char kShellPath[] = "/bin/sh";
+constexpr int kOutputPipeBytes = 1 << 20;
 
 // What we know of each child we started and have not yet forgotten. A child
 // stays here until it is both reaped and released; a released child that
@@ -121,10 +122,12 @@ pid_t Spawn(const std::string& commandLine, int stdinFd, int outputFd) {
   posix_spawnattr_setsigmask(&attr, &none);
   posix_spawnattr_setsigdefault(&attr, &defaults);
 
+  // "--" keeps a command line that starts with '-' from reading as options.
   char arg0[] = "sh";
   char arg1[] = "-c";
+  char arg2[] = "--";
   std::string line = commandLine;  // posix_spawn wants mutable strings
-  char* argv[] = {arg0, arg1, &line[0], nullptr};
+  char* argv[] = {arg0, arg1, arg2, &line[0], nullptr};
   pid_t pid = -1;
   int rc = posix_spawn(&pid, kShellPath, &actions, &attr, argv, environ);
   posix_spawnattr_destroy(&attr);
@@ -152,6 +155,8 @@ bool OsCreateChild(const std::string& commandLine, ChildHandles* out) {
     CloseAll(output, 2);
     return false;
   }
+  // A larger output pipe lets a fast writer run longer between our reads.
+  fcntl(output[0], F_SETPIPE_SZ, kOutputPipeBytes);
   pid_t pid = Spawn(commandLine, input[0], output[1]);
   // The child holds its own copies now; ours of its ends must go, or the
   // output pipe would never report end of file.

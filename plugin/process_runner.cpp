@@ -198,11 +198,16 @@ void PollExit(void* instance) {
 
 void TimerTick(uintptr_t id) {
   if (id == 0 || g_tickBusy) return;
-  g_tickBusy = true;
+  // Cleared on every way out, so one failing tick cannot stop all others.
+  struct BusyScope {
+    BusyScope() { g_tickBusy = true; }
+    ~BusyScope() { g_tickBusy = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+  } busy;
   void* instance = reinterpret_cast<void*>(id);
   PollOutput(instance);
   PollExit(instance);
-  g_tickBusy = false;
 }
 
 HostString ReadAvailable(void* instance) {

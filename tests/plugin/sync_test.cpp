@@ -68,6 +68,12 @@ TEST_F(SyncTest, CommandLineIsNotCutAt1023Bytes) {
   EXPECT_EQ(Result(shell), word + "END");
 }
 
+TEST_F(SyncTest, CommandStartingWithDashIsACommandNotAnOption) {
+  Execute(shell, "-definitely-not-a-command");
+  EXPECT_EQ(ErrorCode(shell), 127);
+  EXPECT_NE(Result(shell).find("-definitely-not-a-command"), std::string::npos);
+}
+
 TEST_F(SyncTest, AfterReturnNoChildIsAttached) {
   Execute(shell, Child("out:hello"));
   EXPECT_FALSE(IsRunning(shell));

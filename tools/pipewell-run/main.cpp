@@ -59,14 +59,11 @@ bool ParseArgs(int argc, char** argv, Options* o) {
       o->haveTimeout = true;
     } else if (positional == 0 && arg == "--plugin" && hasValue) {
       o->plugin = argv[++i];
-    } else if (positional == 0 && arg.size() > 1 && arg[0] == '-' &&
-               arg != "--") {
-      return false;
-    } else if (positional == 0 && arg == "--") {
-      positional = 0;
-      if (i + 1 >= argc) return false;
-      o->command = argv[++i];
+    } else if (positional == 0 && arg == "--" && i + 1 < argc) {
+      o->command = argv[++i];  // a command that itself starts with '-'
       positional = 1;
+    } else if (positional == 0 && arg.size() > 1 && arg[0] == '-') {
+      return false;
     } else if (positional == 0) {
       o->command = arg;
       positional = 1;
