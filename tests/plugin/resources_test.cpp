@@ -1,6 +1,7 @@
 // Descriptors, zombies and host strings over many runs; start failures.
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -126,6 +127,21 @@ TEST_F(ResourcesTest, StartFailureReportsNoShellAvailable) {
   EXPECT_EQ(Plugin().dispatchTimers(), -1);
   Execute(shell, "echo again");
   EXPECT_EQ(Result(shell), "again\n");
+}
+
+TEST_F(ResourcesTest, UnreadableExitStatusGivesMinusOneAndNilResult) {
+  // A host that ignores SIGCHLD has its children reaped by the kernel: the
+  // exit status can no longer be read.
+  void* shell = NewShell(0);
+  struct sigaction ignore = {}, old = {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGCHLD, &ignore, &old);
+  Execute(shell, Child("out:x"));
+  sigaction(SIGCHLD, &old, nullptr);
+  EXPECT_EQ(ErrorCode(shell), -1);
+  bool nil = false;
+  EXPECT_EQ(Result(shell, &nil), "");
+  EXPECT_TRUE(nil);
 }
 
 TEST_F(ResourcesTest, HostWithoutConversionRunsAnEmptyCommand) {
