@@ -45,10 +45,10 @@ bool WgetLogSaysSaved(const sString& strLogFile) {
 }
 
 bool wget(const sString& URL, const sString& FileName) {
-  // A downloader that did not start leaves no log, which counts as a failure
-  // below; so its own result needs no separate test.
-  RunDownloader(URL, FileName, kLogFile);
-  const bool bSaved = WgetLogSaysSaved(kLogFile);
+  // A downloader that did not start wrote no log; a "tempout" left over from
+  // an earlier run must not be taken for this download's.
+  const bool bSaved =
+      RunDownloader(URL, FileName, kLogFile) && WgetLogSaysSaved(kLogFile);
   std::remove(kLogFile);
   if (!bSaved) std::remove(FileName.c_str());
   return bSaved;

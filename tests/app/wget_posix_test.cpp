@@ -119,7 +119,10 @@ TEST_F(WgetTest, FailedDownloadRemovesDocumentAndLog) {
 TEST_F(WgetTest, MissingDownloaderIsAFailureAndRemovesTheTarget) {
   remove(dir_.File("bin/wget").c_str());
   Write("page.htm", "older copy");
+  // A log left over from an earlier run does not count for this download.
+  Write("tempout", "200 OK\n'page.htm' saved [4/4]\n");
   EXPECT_FALSE(Fetch("http://h/ok", "page.htm"));
   EXPECT_FALSE(Exists("page.htm"));
+  EXPECT_FALSE(Exists("tempout"));
   EXPECT_EQ("", leaked_);
 }
