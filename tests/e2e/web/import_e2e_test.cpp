@@ -78,6 +78,15 @@ TEST_F(AutoAddTest, SearchPageThatCannotBeFetched) {
   EXPECT_EQ((Files_{"db"}), Files());
 }
 
+TEST_F(AutoAddTest, TitlePageThatIsNotThereKeepsTheSearchPage) {
+  MakeDb();
+  Write("imbd-movie.htm", "older page");
+  ExpectRun({"-t", "Orchard Road"}, "!error!");
+  EXPECT_EQ(kHeader, Db());
+  EXPECT_EQ(Fixture("search/orchard-road.htm"), Read("imbd-search.htm"));
+  EXPECT_EQ((Files_{"db", "imbd-search.htm"}), Files());
+}
+
 TEST_F(AutoAddTest, DuplicateNameIsRefusedButFilesAreFetchedAgain) {
   MakeDb();
   ExpectRun({"-t", "Harbour Lights"}, "!ok!");
