@@ -25,7 +25,8 @@ bool ForEachName(const sString& sFile, Fn fn) {
   LineReader reader;
   if (!reader.Open(sFile)) return false;
   std::string_view sTemp;
-  while (reader.Next(&sTemp)) {
+  // A header line holds "[", so lines without one are passed over in bulk.
+  while (reader.SkipToLineWith("["), reader.Next(&sTemp)) {
     if (sTemp.empty() || sTemp[0] != '[') continue;
     int iStart = FindInStr(sTemp, "[", 0) + 1;
     int iEnd = FindInStr(sTemp, "]", iStart);
@@ -52,10 +53,17 @@ void fList() {
     return;
   }
   std::fclose(f);
-  ForEachName(DBfile, [](std::string_view sName) {
-    Print(sName);
-    Print("|");
+  // Names are collected and written in large pieces.
+  sString sOut;
+  ForEachName(DBfile, [&sOut](std::string_view sName) {
+    sOut.append(sName);
+    sOut.push_back('|');
+    if (sOut.size() >= (1 << 16)) {
+      Print(sOut);
+      sOut.clear();
+    }
   });
+  Print(sOut);
 }
 
 void fListByName() {
@@ -70,8 +78,10 @@ void fListByName() {
   // std::string compares as unsigned bytes, a prefix first: capitals before
   // small letters.
   std::sort(vList.begin(), vList.end());
+  sString sOut;
   for (const sString& sName : vList) {
-    Print(sName);
-    Print("|");
+    sOut.append(sName);
+    sOut.push_back('|');
   }
+  Print(sOut);
 }

@@ -60,7 +60,19 @@ bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite) {
   LineReader reader;
   if (reader.Open(sFileName)) {
     std::string_view line;
-    while (reader.Next(&line)) {
+    for (;;) {
+      // Whole lines before and after entry LineNo are copied as they stand.
+      int iSkipped = 0;
+      if (iEntries < LineNo) {
+        scratch.Write(reader.SkipLines(LineNo - iEntries, &iSkipped));
+      } else if (iEntries > LineNo) {
+        std::string_view whole = reader.SkipWholeLines();
+        scratch.Write(whole);
+        // Only the count relative to LineNo matters from here on.
+        iSkipped = whole.empty() ? 0 : 1;
+      }
+      iEntries += iSkipped;
+      if (!reader.Next(&line)) break;
       if (!reader.EndedByNewline() && line.empty()) break;
       scratch.WriteLine(iEntries == LineNo ? std::string_view(strToWrite)
                                            : line);

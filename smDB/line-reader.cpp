@@ -4,9 +4,9 @@
 
 namespace {
 
-// Large blocks keep the number of library calls per file small; a catalogue
-// of tens of megabytes is read in a few dozen calls.
-constexpr size_t kBlockSize = 1 << 20;
+// Blocks small enough to stay in the processor's cache while they are split
+// and searched, large enough that a big catalogue takes few library calls.
+constexpr size_t kBlockSize = 1 << 16;
 
 }  // namespace
 
@@ -82,4 +82,87 @@ bool LineReader::Next(std::string_view* line) {
       return true;
     }
   }
+}
+
+std::string_view LineReader::SkipTo(size_t upto) {
+  std::string_view skipped(buffer_.data() + pos_, upto - pos_);
+  pos_ = upto;
+  return skipped;
+}
+
+std::string_view LineReader::SkipToLineWith(std::string_view needle,
+                                            std::string_view other) {
+  if (done_ || needle.empty()) return {};
+  if (carry_handed_) {
+    carry_.clear();
+    carry_handed_ = false;
+  }
+  const char* begin = buffer_.data() + pos_;
+  const char* end = buffer_.data() + end_;
+  needle_.Set(needle);
+  const char* hit = needle_.Find(begin, end);
+  if (!other.empty()) {
+    other_.Set(other);
+    const char* hit2 = other_.Find(begin, hit == nullptr ? end : hit);
+    if (hit2 != nullptr) hit = hit2;
+  }
+  // Without a hit every whole line may go: a needle that starts in the last,
+  // unfinished line is found once Next has completed that line.
+  const char* limit = hit == nullptr ? end : hit;
+  // Back to the start of the line at `limit`: one line's length at most.
+  const char* start = limit;
+  while (start > begin && start[-1] != '\n') --start;
+  return SkipTo(static_cast<size_t>(start - buffer_.data()));
+}
+
+std::string_view LineReader::SkipLines(int iMax, int* pSkipped) {
+  *pSkipped = 0;
+  if (done_ || iMax <= 0) return {};
+  if (carry_handed_) {
+    carry_.clear();
+    carry_handed_ = false;
+  }
+  const char* p = buffer_.data() + pos_;
+  const char* end = buffer_.data() + end_;
+  while (*pSkipped < iMax) {
+    const void* nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
+    if (nl == nullptr) break;
+    p = static_cast<const char*>(nl) + 1;
+    ++*pSkipped;
+  }
+  return SkipTo(static_cast<size_t>(p - buffer_.data()));
+}
+
+std::string_view LineReader::SkipWholeLines() {
+  if (done_) return {};
+  if (carry_handed_) {
+    carry_.clear();
+    carry_handed_ = false;
+  }
+  const char* begin = buffer_.data() + pos_;
+  const char* start = buffer_.data() + end_;
+  while (start > begin && start[-1] != '\n') --start;
+  return SkipTo(static_cast<size_t>(start - buffer_.data()));
+}
+
+void LineReader::Needle::Set(std::string_view text) {
+  if (text != text_) text_.assign(text);
+}
+
+const char* LineReader::Needle::Find(const char* begin,
+                                     const char* end) const {
+  const size_t n = text_.size();
+  if (n == 0) return begin;
+  // memchr to each occurrence of the first byte, then compare the rest. In
+  // catalogue text this beats table-driven searches, whose byte-by-byte
+  // shifting cannot use the wide compares memchr does.
+  const char* p = begin;
+  while (static_cast<size_t>(end - p) >= n) {
+    p = static_cast<const char*>(
+        std::memchr(p, text_[0], static_cast<size_t>(end - p) - n + 1));
+    if (p == nullptr) return nullptr;
+    if (std::memcmp(p + 1, text_.data() + 1, n - 1) == 0) return p;
+    ++p;
+  }
+  return nullptr;
 }

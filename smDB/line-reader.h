@@ -35,7 +35,38 @@ class LineReader {
   // file's last line.
   bool EndedByNewline() const { return ended_by_newline_; }
 
+  // Fast paths for scans that care about few lines. Each skips whole lines
+  // that are already read into memory and returns the skipped bytes, every
+  // skipped line with its "\n" (empty when nothing could be skipped). The
+  // next Next call then hands out the line after them. The returned view,
+  // and a line handed out before, stay valid until the next call of any
+  // member. Callers loop: skip, then Next, until Next reports the end.
+  //
+  // Skips the lines before the first one that holds `needle` (or `other`,
+  // when given non-empty) as a substring. An empty `needle` skips nothing.
+  std::string_view SkipToLineWith(std::string_view needle,
+                                  std::string_view other = {});
+  // Skips up to `iMax` lines; `*pSkipped` tells how many.
+  std::string_view SkipLines(int iMax, int* pSkipped);
+  // Skips every line that is wholly read into memory.
+  std::string_view SkipWholeLines();
+
  private:
+  // A substring searcher, kept so that a scan does not copy its needle on
+  // every search.
+  class Needle {
+   public:
+    void Set(std::string_view text);
+    // First position of the text in [begin, end), or null.
+    const char* Find(const char* begin, const char* end) const;
+
+   private:
+    sString text_;
+  };
+
+  // Skips the buffered bytes up to `upto`, a line start, and returns them.
+  std::string_view SkipTo(size_t upto);
+
   // Reads the next block into the buffer; false at end of file or on error.
   bool Fill();
 
@@ -47,6 +78,8 @@ class LineReader {
   bool carry_handed_;    // carry_ was handed out and must be cleared first
   bool done_;            // the last line has been handed out
   bool ended_by_newline_;
+  Needle needle_;
+  Needle other_;
 };
 
 #endif  // FLORRIN_SMDB_LINE_READER_H_

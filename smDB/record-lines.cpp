@@ -1,5 +1,7 @@
 #include "record-lines.h"
 
+#include <cstring>
+
 std::string_view BracketName(std::string_view line) {
   int iOpen = FindInStr(line, "[", 0);
   int iStart = iOpen < 0 ? 0 : iOpen + 1;
@@ -25,4 +27,59 @@ bool StartsRecord(std::string_view line) {
 
 bool HasLineBreak(std::string_view sText) {
   return FindInStr(sText, "\n", 0) >= 0;
+}
+
+namespace {
+
+int CountLineBreaks(std::string_view sText) {
+  int iCount = 0;
+  const char* p = sText.data();
+  const char* end = p + sText.size();
+  while (const void* nl =
+             p < end ? std::memchr(p, '\n', static_cast<size_t>(end - p))
+                     : nullptr) {
+    ++iCount;
+    p = static_cast<const char*>(nl) + 1;
+  }
+  return iCount;
+}
+
+}  // namespace
+
+bool SeekHeader(LineReader* reader, const sString& sRec,
+                std::string_view* header, ScratchFile* copy, int* pLines) {
+  // A line whose bracket name is sRec holds sRec, so lines without it are
+  // passed over in bulk.
+  for (;;) {
+    std::string_view skipped = reader->SkipToLineWith(sRec);
+    if (copy != nullptr) copy->Write(skipped);
+    if (pLines != nullptr) *pLines += CountLineBreaks(skipped);
+    std::string_view line;
+    if (!reader->Next(&line)) return false;
+    if (BracketName(line) == sRec) {
+      *header = line;
+      return true;
+    }
+    if (copy != nullptr) copy->WriteLine(line);
+    if (pLines != nullptr) ++*pLines;
+  }
+}
+
+bool SkipBody(LineReader* reader, std::string_view* next) {
+  for (;;) {
+    reader->SkipToLineWith("[");
+    if (!reader->Next(next)) return false;
+    if (StartsRecord(*next)) return true;
+  }
+}
+
+void CopyRest(LineReader* reader, ScratchFile* copy) {
+  // Whole lines with their line ends are copied as they stand; only the last
+  // line, which may lack one, needs adding it.
+  for (;;) {
+    copy->Write(reader->SkipWholeLines());
+    std::string_view line;
+    if (!reader->Next(&line)) return;
+    copy->WriteLine(line);
+  }
 }

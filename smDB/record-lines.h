@@ -6,7 +6,9 @@
 
 #include <string_view>
 
+#include "line-reader.h"
 #include "lmr.h"
+#include "scratch-file.h"
 
 // The text from just after the line's first "[" (or from its start, when it
 // has none) up to the first "]" at or after that point; the whole line when
@@ -25,5 +27,20 @@ bool StartsRecord(std::string_view line);
 // True when `sText` holds a line break, which a name, key or value must never
 // do: it would write extra lines into the store.
 bool HasLineBreak(std::string_view sText);
+
+// Reads up to and including the record's header line, the first line whose
+// bracket name is `sRec`, and stores it in `*header`. The lines before it are
+// written to `copy` (each with its line end) when given, and their number is
+// added to `*pLines` when given. False when no line carries the name.
+bool SeekHeader(LineReader* reader, const sString& sRec,
+                std::string_view* header, ScratchFile* copy = nullptr,
+                int* pLines = nullptr);
+
+// Drops the rest of a record body: reads up to and including the next line
+// whose first byte is "[" and stores it in `*next`. False at end of file.
+bool SkipBody(LineReader* reader, std::string_view* next);
+
+// Writes every remaining line to `copy`, each with a line end.
+void CopyRest(LineReader* reader, ScratchFile* copy);
 
 #endif  // FLORRIN_SMDB_RECORD_LINES_H_

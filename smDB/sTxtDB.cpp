@@ -67,10 +67,8 @@ bool sTxtDB::isRec(const sString& sRec) {
   // A file that can no longer be read cannot show the name is free; saying
   // it is taken keeps addRec from creating a new file by appending.
   if (!reader.Open(DBfile)) return true;
-  std::string_view line;
-  while (reader.Next(&line))
-    if (BracketName(line) == sRec) return true;
-  return false;
+  std::string_view header;
+  return SeekHeader(&reader, sRec, &header);
 }
 
 sString sTxtDB::getRec(const sString& sRec, const sString& sField) {
@@ -78,12 +76,8 @@ sString sTxtDB::getRec(const sString& sRec, const sString& sField) {
   LineReader reader;
   if (!reader.Open(DBfile)) return kNotFound;
   std::string_view line;
-  bool bInBody = false;
+  if (!SeekHeader(&reader, sRec, &line)) return kNotFound;
   while (reader.Next(&line)) {
-    if (!bInBody) {
-      bInBody = BracketName(line) == sRec;
-      continue;
-    }
     if (StartsRecord(line)) break;
     std::string_view key, value;
     if (SplitField(line, &key, &value) && key == sField) return sString(value);
@@ -99,12 +93,9 @@ bool sTxtDB::editRec(const sString& sRec, const sString& sField,
   LineReader reader;
   if (!reader.Open(DBfile)) return false;
   std::string_view line;
-  bool bInBody = false;
-  for (int n = 0; reader.Next(&line); ++n) {
-    if (!bInBody) {
-      bInBody = BracketName(line) == sRec;
-      continue;
-    }
+  int n = 0;  // the number of the line in hand
+  if (!SeekHeader(&reader, sRec, &line, nullptr, &n)) return false;
+  while (++n, reader.Next(&line)) {
     if (StartsRecord(line)) break;
     std::string_view key, value;
     if (SplitField(line, &key, &value) && key == sField) {
@@ -132,23 +123,16 @@ bool sTxtDB::delRec(const sString& sRec) {
 
   // Lines before the record and from the next header line on are copied,
   // each with a line end; the header line and its body are dropped.
-  enum { kBefore, kSkipping, kAfter } state = kBefore;
   std::string_view line;
-  while (reader.Next(&line)) {
-    if (state == kBefore && BracketName(line) == sRec) {
-      state = kSkipping;
-      continue;
-    }
-    if (state == kSkipping) {
-      if (!StartsRecord(line)) continue;
-      state = kAfter;
-    }
-    scratch.WriteLine(line);
-  }
-  reader.Close();
-  if (state == kBefore) {
+  if (!SeekHeader(&reader, sRec, &line, &scratch)) {
+    reader.Close();
     scratch.Discard();
     return false;
   }
+  if (SkipBody(&reader, &line)) {
+    scratch.WriteLine(line);
+    CopyRest(&reader, &scratch);
+  }
+  reader.Close();
   return scratch.PutInPlaceOf(DBfile);
 }

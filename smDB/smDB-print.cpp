@@ -27,6 +27,37 @@ void Print(std::string_view sText) {
   if (!sText.empty()) std::fwrite(sText.data(), 1, sText.size(), stdout);
 }
 
+// Output collected in memory and written in large pieces: a filter may list
+// a great many titles.
+class BufferedOutput {
+ public:
+  BufferedOutput() = default;
+  ~BufferedOutput() { Print(text_); }
+  BufferedOutput(const BufferedOutput&) = delete;
+  BufferedOutput& operator=(const BufferedOutput&) = delete;
+
+  void Add(std::string_view sText) {
+    text_.append(sText);
+    if (text_.size() >= (1 << 16)) {
+      Print(text_);
+      text_.clear();
+    }
+  }
+
+ private:
+  sString text_;
+};
+
+// toupper of every byte, looked up once: the filter upper-cases every value
+// of the wanted key.
+struct UpperTable {
+  UpperTable() {
+    for (int c = 0; c < 256; ++c)
+      map[c] = static_cast<char>(std::toupper(c));
+  }
+  char map[256];
+};
+
 }  // namespace
 
 bool smDB::printRec(const sString& sRec) {
@@ -34,9 +65,7 @@ bool smDB::printRec(const sString& sRec) {
   LineReader reader;
   if (!reader.Open(DBfile)) return false;
   std::string_view line;
-  bool bFound = false;
-  while (!bFound && reader.Next(&line)) bFound = BracketName(line) == sRec;
-  if (!bFound) return false;
+  if (!SeekHeader(&reader, sRec, &line)) return false;
 
   // A field the record lacks is printed empty; a repeated key keeps its last
   // value.
@@ -66,11 +95,15 @@ bool smDB::printFilter(const sString& sField, const sString& sWanted) {
   // Any line holding "[" anywhere names the current record, which is not
   // the record-body rule: a bracketed word in a value renames the record
   // from there on. Lines before the first such line are skipped.
+  BufferedOutput out;
   bool bStarted = false;
   sString sName;
   sString sValueUp;
+  // Only header lines and lines of the wanted key matter; a line of that key
+  // begins with the key and "=", so other lines are passed over in bulk.
+  const sString sKeyEq = sField + "=";
   std::string_view line;
-  while (reader.Next(&line)) {
+  while (reader.SkipToLineWith("[", sKeyEq), reader.Next(&line)) {
     if (FindInStr(line, "[", 0) >= 0) {
       bStarted = true;
       sName.assign(BracketName(line));
@@ -82,8 +115,8 @@ bool smDB::printFilter(const sString& sField, const sString& sWanted) {
     sValueUp.assign(value);
     UCase(&sValueUp);
     if (FindInStr(sValueUp, sWantedUp, 0) >= 0) {
-      Print(sName);
-      Print("|");
+      out.Add(sName);
+      out.Add("|");
     }
   }
   return true;
@@ -91,6 +124,6 @@ bool smDB::printFilter(const sString& sField, const sString& sWanted) {
 
 void smDB::UCase(sString* sTxt) {
   // The program never changes the locale, so toupper maps only a to z.
-  for (char& c : *sTxt)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static const UpperTable kUpper;
+  for (char& c : *sTxt) c = kUpper.map[static_cast<unsigned char>(c)];
 }

@@ -77,29 +77,21 @@ bool smDB::changeRec(const sString& sRec, const sString& sPlot,
 
   // The header line is kept and followed by the new body; the old body, up
   // to the next line whose first byte is "[", is dropped.
-  enum { kBefore, kSkipping, kAfter } state = kBefore;
-  bool wroteData = false;
   std::string_view line;
-  while (reader.Next(&line)) {
-    if (state == kBefore && BracketName(line) == sRec) {
-      scratch.WriteLine(line);
-      scratch.Write(MovieFields(sPlot, sTag, sRate, sYear, sDir, sTime, sComm,
-                                sPic, sAct, sGen, sType));
-      scratch.Write("\n\n");
-      wroteData = true;
-      state = kSkipping;
-      continue;
-    }
-    if (state == kSkipping) {
-      if (!StartsRecord(line)) continue;
-      state = kAfter;
-    }
-    scratch.WriteLine(line);
-  }
-  reader.Close();
+  bool wroteData = SeekHeader(&reader, sRec, &line, &scratch);
   if (!wroteData) {
+    reader.Close();
     scratch.Discard();
     return false;
   }
+  scratch.WriteLine(line);
+  scratch.Write(MovieFields(sPlot, sTag, sRate, sYear, sDir, sTime, sComm,
+                            sPic, sAct, sGen, sType));
+  scratch.Write("\n\n");
+  if (SkipBody(&reader, &line)) {
+    scratch.WriteLine(line);
+    CopyRest(&reader, &scratch);
+  }
+  reader.Close();
   return scratch.PutInPlaceOf(DBfile);
 }
