@@ -1,5 +1,7 @@
 // Each catalogue command's output and its effect on the catalogue's bytes.
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "florrin_fixture.h"
 
@@ -96,6 +98,26 @@ TEST_F(CommandsTest, ListingsShowBracketNamesOfLinesStartingWithBracket) {
 TEST_F(CommandsTest, ListByNameKeepsDuplicatesAndSortsBytesUnsigned) {
   GivenDb(kHeader + "[\xc3\xa9]\n[z]\n[Z]\n[z]\n[1]");
   EXPECT_EQ("1|Z|z|z|\xc3\xa9|", Run({"--listbyname"}));
+}
+
+TEST_F(CommandsTest, ListingsOfALargeCatalogue) {
+  // Far more than one read block, with lines of every length.
+  std::string db = kHeader, list, plots;
+  std::vector<std::string> names;
+  for (int i = 0; i < 4000; ++i) {
+    std::string name = "T" + std::to_string((i * 7919) % 4000);
+    db += "\n\n[" + name + "]\nplot=" +
+          std::string(static_cast<size_t>(i * 31 % 700), 'p') + "\nGenre=g";
+    list += name + "|";
+    names.push_back(name);
+  }
+  GivenDb(db);
+  EXPECT_EQ(list, Run({"--list"}));
+  std::sort(names.begin(), names.end());
+  std::string sorted;
+  for (const std::string& name : names) sorted += name + "|";
+  EXPECT_EQ(sorted, Run({"--listbyname"}));
+  EXPECT_EQ(list, Run({"--filter", "Genre", "G"}));
 }
 
 // --- error paths ---

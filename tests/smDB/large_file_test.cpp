@@ -1,0 +1,156 @@
+// Scans and rewrites of files much larger than one read block: records,
+// lines and searched names fall across block boundaries everywhere.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "get-put-line.h"
+#include "line-reader.h"
+#include "smDB.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const std::string kHeader = "1.0.0-TALVERO_sTxtDB\n";
+constexpr int kRecords = 3000;
+
+std::string Name(int i) { return "Rec " + std::to_string(i); }
+
+// Plot lengths vary so that block boundaries land at every kind of place;
+// some plots hold a bracketed word, and some lines are far longer than a
+// block.
+std::string Plot(int i) {
+  std::string plot(static_cast<size_t>((i * 7919) % 900), 'a' + i % 26);
+  if (i % 11 == 0) plot += " see [x] too";
+  if (i % 1000 == 999) plot += std::string(200000, 'L');
+  return plot;
+}
+
+std::string Block(int i) {
+  return "\n\n[" + Name(i) + "]\nplot=" + Plot(i) + "\nGenre=" +
+         (i % 3 == 0 ? "Drama" : "Comedy") + "\nType=t" + std::to_string(i);
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines(1);
+  for (char c : text) {
+    if (c == '\n') {
+      lines.emplace_back();
+    } else {
+      lines.back().push_back(c);
+    }
+  }
+  return lines;
+}
+
+class LargeFileTest : public ::testing::Test {
+ protected:
+  LargeFileTest() : cwd_(dir_.path()) {
+    for (int i = 0; i < kRecords; ++i) text_ += Block(i);
+    text_ = kHeader + text_;
+    WriteFile("db", text_);
+    db_.open("db");
+  }
+
+  // Where record i's header line begins, or the end of the text.
+  size_t HeaderAt(int i) {
+    if (i >= kRecords) return text_.size();
+    return text_.find("\n[" + Name(i) + "]\n") + 1;
+  }
+
+  TempDir dir_;
+  ScopedCwd cwd_;
+  std::string text_;
+  smDB db_;
+};
+
+TEST_F(LargeFileTest, ReaderHandsOutExactlyTheFileWhateverIsSkipped) {
+  // Skipped bytes plus handed-out lines rebuild the file, and every line
+  // that holds the needle is handed out.
+  for (const std::string needle : {"[", "Rec 2999]", "Genre=", "zzz", "L"}) {
+    LineReader reader;
+    ASSERT_TRUE(reader.Open("db"));
+    std::string rebuilt;
+    int handed = 0, holding = 0;
+    std::string_view line;
+    for (;;) {
+      rebuilt += reader.SkipToLineWith(needle, "Type=t29");
+      if (!reader.Next(&line)) break;
+      rebuilt += std::string(line) + (reader.EndedByNewline() ? "\n" : "");
+      ++handed;
+      holding += line.find(needle) != std::string_view::npos ||
+                 line.find("Type=t29") != std::string_view::npos;
+    }
+    EXPECT_EQ(text_, rebuilt) << needle;
+    size_t expected = 0;
+    for (const std::string& l : SplitLines(text_))
+      expected += l.find(needle) != std::string::npos ||
+                  l.find("Type=t29") != std::string::npos;
+    EXPECT_EQ(expected, static_cast<size_t>(holding)) << needle;
+    EXPECT_LE(holding, handed);
+  }
+}
+
+TEST_F(LargeFileTest, LookupsFindEveryRecord) {
+  for (int i = 0; i < kRecords; i += 37)
+    EXPECT_EQ(Plot(i), db_.getRec(Name(i), "plot")) << i;
+  EXPECT_EQ("t2999", db_.getRec(Name(2999), "Type"));
+  EXPECT_EQ("!not found!", db_.getRec("Rec 3000", "Type"));
+  EXPECT_FALSE(db_.addRec(Name(1999), "x"));
+  EXPECT_EQ(text_, ReadFile("db"));
+}
+
+TEST_F(LargeFileTest, EditCountsLinesAcrossBlocks) {
+  std::vector<std::string> lines = SplitLines(text_);
+  for (int i : {0, 1234, 2999}) {
+    ASSERT_TRUE(db_.editRec(Name(i), "Type", "edited"));
+    for (std::string& l : lines)
+      if (l == "Type=t" + std::to_string(i)) l = "Type=edited";
+  }
+  std::string expected;
+  for (size_t n = 0; n < lines.size(); ++n)
+    if (n + 1 < lines.size() || !lines[n].empty()) expected += lines[n] + "\n";
+  EXPECT_EQ(expected, ReadFile("db"));
+}
+
+TEST_F(LargeFileTest, PutLineReplacesDeepLines) {
+  std::vector<std::string> lines = SplitLines(text_);
+  int n = static_cast<int>(lines.size()) - 2;
+  ASSERT_TRUE(PutLine("db", n, "X"));
+  lines[static_cast<size_t>(n)] = "X";
+  std::string expected;
+  for (const std::string& l : lines) expected += l + "\n";
+  EXPECT_EQ(expected, ReadFile("db"));
+}
+
+TEST_F(LargeFileTest, DelAndChangeRewriteAroundTheRecord) {
+  const int i = 1998;
+  ASSERT_TRUE(db_.delRec(Name(i)));
+  std::string expected = text_.substr(0, HeaderAt(i)) +
+                         text_.substr(HeaderAt(i + 1)) + "\n";
+  EXPECT_EQ(expected, ReadFile("db"));
+
+  WriteFile("db", text_);
+  ASSERT_TRUE(db_.changeRec(Name(i), "p", "", "", "", "", "", "", "", "", "",
+                            "T"));
+  expected = text_.substr(0, HeaderAt(i)) + "[" + Name(i) +
+             "]\nplot=p\ntagline=\nrate=\nyear=\ndirector=\nruntime="
+             "\ncomments=\npic=\nAct=\nGenre=\nType=T\n\n" +
+             text_.substr(HeaderAt(i + 1)) + "\n";
+  EXPECT_EQ(expected, ReadFile("db"));
+}
+
+TEST_F(LargeFileTest, FilterListsEveryMatchInOrder) {
+  std::string expected;
+  for (int i = 0; i < kRecords; ++i) {
+    // From a plot with a bracketed word on, the record goes by that word.
+    if (i % 3 == 0) expected += (i % 11 == 0 ? "x" : Name(i)) + "|";
+  }
+  testing::internal::CaptureStdout();
+  EXPECT_TRUE(db_.printFilter("Genre", "drama"));
+  EXPECT_EQ(expected, testing::internal::GetCapturedStdout());
+}
+
+}  // namespace
