@@ -36,7 +36,8 @@ sString GetLine(const sString& sFileName, int LineNo);
 // every entry is written followed by "\n". A missing file counts as empty.
 // The scratch file is flushed to disk and put in place with one atomic
 // replace, so the file is never missing. Returns true when the new file is in
-// place.
+// place; false for a negative `LineNo` (nothing written) or when the rewrite
+// could not be completed (the old file is then unchanged).
 bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite);
 
 #endif  // FLORRIN_SMDB_GET_PUT_LINE_H_

@@ -39,18 +39,21 @@ class sTxtDB {
 
   // Replaces the existing field line `sField` of record `sRec` by
   // `sField` "=" `sValue`. Never adds a field. False when the store is closed,
-  // the record or field is absent, or the rewrite could not be put in place.
+  // an argument holds "\n" (it would forge lines), the record or field is
+  // absent, or the rewrite could not be put in place; the file is then
+  // unchanged.
   bool editRec(const sString& sRec, const sString& sField,
                const sString& sValue);
 
   // Appends a record with the single field "field". False when the store is
-  // closed, a line already carries the bracket name `sRec`, or the write
-  // failed.
+  // closed, an argument holds "\n" or a line already carries the bracket
+  // name `sRec` (file untouched), or the write failed.
   virtual bool addRec(const sString& sRec, const sString& sField1);
 
   // Removes record `sRec` (its header line and its body) through the scratch
-  // file "tmpfl". False when the store is closed, the record is absent (file
-  // untouched, no "tmpfl" left) or the copy could not be put in place.
+  // file "tmpfl", which is flushed to disk and put in place atomically. False
+  // when the store is closed, the record is absent (file untouched, no
+  // "tmpfl" left) or the copy could not be put in place (file unchanged).
   bool delRec(const sString& sRec);
 
  protected:

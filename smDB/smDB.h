@@ -16,12 +16,14 @@ class smDB : public sTxtDB {
   using sTxtDB::addRec;
 
   // Prints the record's eleven values to standard output, in field order,
-  // each followed by "|". False (nothing printed) when the store is closed or
-  // the title is absent.
+  // each followed by "|"; a field the record lacks is printed empty, a
+  // repeated key by its last value, "pic" without "\r". False (nothing
+  // printed) when the store is closed or the title is absent.
   virtual bool printRec(const sString& sRec);
 
-  // Appends a movie record. False when the store is closed, a line already
-  // carries the bracket name `sRec` (file untouched), or the write failed.
+  // Appends a movie record. False when the store is closed, any of the twelve
+  // values holds "\n" or a line already carries the bracket name `sRec`
+  // (file untouched), or the write failed.
   virtual bool addRec(const sString& sRec, const sString& sPlot,
                       const sString& sTag, const sString& sRate,
                       const sString& sYear, const sString& sDir,
@@ -30,9 +32,10 @@ class smDB : public sTxtDB {
                       const sString& sGen, const sString& sType);
 
   // Replaces the whole body of record `sRec` by the eleven fields and one
-  // empty line, through the scratch file "tmpfl". False when the store is
-  // closed, the title is absent (file untouched, no "tmpfl" left) or the copy
-  // could not be put in place.
+  // empty line, through the scratch file "tmpfl", which is flushed to disk
+  // and put in place atomically. False when the store is closed, a value
+  // holds "\n" (file untouched), the title is absent (file untouched, no
+  // "tmpfl" left) or the copy could not be put in place (file unchanged).
   virtual bool changeRec(const sString& sRec, const sString& sPlot,
                          const sString& sTag, const sString& sRate,
                          const sString& sYear, const sString& sDir,
@@ -40,9 +43,10 @@ class smDB : public sTxtDB {
                          const sString& sPic, const sString& sAct,
                          const sString& sGen, const sString& sType);
 
-  // Prints the titles of the records whose field `sField` contains `sWanted`,
-  // ignoring ASCII letter case, each followed by "|". True whenever the store
-  // is open.
+  // Prints the titles of the records whose field `sField` (exact key)
+  // contains `sWanted`, ignoring ASCII letter case, each followed by "|", once
+  // per matching line. A line holding "[" anywhere names the record for the
+  // lines after it. True whenever the store is open and its file readable.
   bool printFilter(const sString& sField, const sString& sWanted);
 
  protected:
