@@ -35,6 +35,9 @@ TEST_F(DispatchTest, AWordOnlyCountsWithItsOwnArgumentCount) {
   EXPECT_EQ(kHelp, Run({"--del"}));
   EXPECT_EQ(kHelp, Run({"--get", "b"}));
   EXPECT_EQ(kHelp, Run({"--edit", "b", "plot"}));
+  EXPECT_EQ(kHelp, Run({"-t", "a", "b"}));
+  EXPECT_EQ(kHelp, Run({"--urladd", "a"}));
+  EXPECT_EQ(kHelp, Run({"-ps"}));
   std::vector<std::string> add = Movie("--add", "New", "n");
   add.pop_back();  // eleven words after the command word
   EXPECT_EQ(kHelp, Run(add));
