@@ -45,10 +45,15 @@ bool WgetLogSaysSaved(const sString& strLogFile) {
 }
 
 bool wget(const sString& URL, const sString& FileName) {
+  // An address that begins with "-" would be read by the downloader as one of
+  // its options, some of which read or write files of their own choosing. No
+  // page has such an address, so it fails like an unreachable one.
+  const bool bLooksLikeOption = Left(URL, 1) == "-";
   // A downloader that did not start wrote no log; a "tempout" left over from
   // an earlier run must not be taken for this download's.
-  const bool bSaved =
-      RunDownloader(URL, FileName, kLogFile) && WgetLogSaysSaved(kLogFile);
+  const bool bSaved = !bLooksLikeOption &&
+                      RunDownloader(URL, FileName, kLogFile) &&
+                      WgetLogSaysSaved(kLogFile);
   std::remove(kLogFile);
   if (!bSaved) std::remove(FileName.c_str());
   return bSaved;

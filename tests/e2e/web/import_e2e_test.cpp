@@ -171,6 +171,17 @@ TEST_F(UrlAddTest, ShellCharactersInTheAddressRunNothing) {
   EXPECT_EQ((Files_{"db"}), Files());
 }
 
+TEST_F(UrlAddTest, AddressThatLooksLikeAnOptionIsNotPassedOn) {
+  MakeDb();
+  // Taken as an option, this would make the downloader fetch the addresses
+  // listed in a file of the caller's choosing.
+  Write("urls", "http://www.imdb.com/title/tt0100003/\n");
+  ExpectRun({"-u", "Evil", "--input-file=urls"}, "!error! Connection error.");
+  EXPECT_EQ(kHeader, Db());
+  EXPECT_EQ((Files_{"db", "urls"}), Files());
+  EXPECT_EQ(Files_{}, Requests());
+}
+
 TEST_F(UrlAddTest, DuplicateName) {
   MakeDb();
   ExpectRun({"-u", "Quiet", "www.imdb.com/title/tt0100003/"}, "!ok!");
