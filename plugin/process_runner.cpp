@@ -1,8 +1,8 @@
 #include "process_runner.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "os_process.h"
 #include "shell_data.h"
@@ -15,7 +15,7 @@ uintptr_t g_completedEvent = 0;
 namespace {
 
 constexpr uint32_t kTimerPeriodMs = 100;
-constexpr size_t kInitialBuffer = 2048;
+constexpr size_t kInitialBuffer = 64 * 1024;
 const char kNoShell[] = "No shell available";
 const char kTimedOut[] = "Shell timed out";
 
@@ -38,21 +38,49 @@ class Converted {
   HostString s_;
 };
 
-// Output collected by a synchronous wait. Grows geometrically so that a
-// large output costs time in proportion to its size.
+// The collection buffer of the last synchronous wait, kept for the next.
+// Collecting a large output costs mostly fresh pages, which the kernel must
+// fault in and zero; a kept buffer gives them again for free. The trade-off
+// is memory, so the kept pages are handed back with OsReleaseBytes: the
+// system reclaims them as soon as it needs memory (until then they still
+// count in the host's resident size), and reuse costs nothing while it does
+// not. What stays is address space only, bounded by kKeepLimit: plenty on a
+// 64-bit host, scarce on a 32-bit one.
+constexpr size_t kKeepLimit =
+    sizeof(void*) >= 8 ? size_t{1} << 30 : size_t{16} << 20;
+char* g_keptBytes = nullptr;
+size_t g_keptCapacity = 0;
+
+// Output collected by a synchronous wait. Grows geometrically, by remapping
+// rather than copying, so that a large output costs time in proportion to
+// its size. Takes the kept buffer when there is one and leaves its own
+// behind when it ends.
 class OutputBuffer {
  public:
-  OutputBuffer() = default;
-  ~OutputBuffer() { std::free(bytes_); }
+  OutputBuffer() {
+    std::swap(bytes_, g_keptBytes);
+    std::swap(capacity_, g_keptCapacity);
+  }
+  ~OutputBuffer() {
+    if (g_keptBytes == nullptr && capacity_ <= kKeepLimit) {
+      OsReleaseBytes(bytes_, capacity_);
+      g_keptBytes = bytes_;
+      g_keptCapacity = capacity_;
+      return;
+    }
+    OsUnmapBytes(bytes_, capacity_);
+  }
   OutputBuffer(const OutputBuffer&) = delete;
   OutputBuffer& operator=(const OutputBuffer&) = delete;
 
   bool Reserve() {
     if (length_ < capacity_) return true;
     size_t capacity = capacity_ == 0 ? kInitialBuffer : capacity_ * 2;
-    char* grown = static_cast<char*>(std::realloc(bytes_, capacity));
+    void* grown = bytes_ == nullptr
+                      ? OsMapBytes(capacity)
+                      : OsRemapBytes(bytes_, capacity_, capacity);
     if (grown == nullptr) return false;
-    bytes_ = grown;
+    bytes_ = static_cast<char*>(grown);
     capacity_ = capacity;
     return true;
   }

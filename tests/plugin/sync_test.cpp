@@ -25,6 +25,16 @@ class SyncTest : public PluginTest {
   std::string TempPath(const std::string& name) {
     return ::testing::TempDir() + "pw-" + std::to_string(getpid()) + "-" + name;
   }
+  // Runs the helper writing `size` bytes of its pattern, and checks them.
+  void ExpectPatternRun(long size) {
+    Execute(shell, Child("big:" + std::to_string(size)));
+    std::string out = Result(shell);
+    ASSERT_EQ(out.size(), static_cast<size_t>(size));
+    EXPECT_EQ(ErrorCode(shell), 0);
+    long wrong = 0;
+    while (wrong < size && static_cast<unsigned char>(out[wrong]) == wrong % 251) ++wrong;
+    EXPECT_EQ(wrong, size) << "first wrong byte";
+  }
   void* shell = nullptr;
 };
 
@@ -84,14 +94,29 @@ TEST_F(SyncTest, AfterReturnNoChildIsAttached) {
 }
 
 TEST_F(SyncTest, LargeOutputArrivesWhole) {
-  const long size = 3 * 1024 * 1024 + 17;
-  Execute(shell, Child("big:" + std::to_string(size)));
-  std::string out = Result(shell);
-  ASSERT_EQ(out.size(), static_cast<size_t>(size));
-  for (long i = 0; i < size; i += 4099) {
-    ASSERT_EQ(static_cast<unsigned char>(out[i]), i % 251) << "at " << i;
+  ExpectPatternRun(3 * 1024 * 1024 + 17);
+}
+
+TEST_F(SyncTest, OutputsAroundBufferGrowthStepsArriveWhole) {
+  // The collection buffer starts at 64 KiB and doubles.
+  for (long size : {65535L, 65536L, 65537L, 131072L, 262143L}) {
+    ExpectPatternRun(size);
   }
-  EXPECT_EQ(static_cast<unsigned char>(out[size - 1]), (size - 1) % 251);
+}
+
+TEST_F(SyncTest, RunsAfterALargeOneCollectOnlyTheirOwnBytes) {
+  // Each run reuses the collection buffer of the one before.
+  ExpectPatternRun(5 * 1024 * 1024);
+  Execute(shell, Child("out:small"));
+  EXPECT_EQ(Result(shell), "small");
+  ExpectPatternRun(9 * 1024 * 1024 + 3);  // outgrows the buffer it reuses
+  Execute(shell, "true");
+  EXPECT_EQ(Result(shell), "");
+  rbhost::SetInteger(shell, "TimeOut", 0);
+  Execute(shell, Child("big:100000 sleep:5000"));
+  EXPECT_EQ(Result(shell), "Shell timed out");
+  rbhost::SetInteger(shell, "TimeOut", -1);
+  ExpectPatternRun(70000);
 }
 
 TEST_F(SyncTest, BinaryOutputKeepsEveryByte) {
