@@ -63,7 +63,10 @@ class OutputBuffer {
   }
   ~OutputBuffer() {
     if (g_keptBytes == nullptr && capacity_ <= kKeepLimit) {
-      OsReleaseBytes(bytes_, capacity_);
+      // Only the pages written by this run: the rest were released before
+      // or never used, and walking a large buffer's pages after every small
+      // run would cost milliseconds.
+      OsReleaseBytes(bytes_, length_);
       g_keptBytes = bytes_;
       g_keptCapacity = capacity_;
       return;
