@@ -3,6 +3,7 @@
 #ifndef FLORRIN_SMDB_SCRATCH_FILE_H_
 #define FLORRIN_SMDB_SCRATCH_FILE_H_
 
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -38,9 +39,14 @@ class ScratchFile {
   void Discard();
 
  private:
+  // Counts `n` more bytes written; starts their write-back every few MB.
+  void Wrote(size_t n);
+
   sString name_;
   FILE* file_;
   std::vector<char> buffer_;
+  int64_t written_;       // bytes written to the stream so far
+  int64_t written_back_;  // bytes whose write-back has been started
 };
 
 #endif  // FLORRIN_SMDB_SCRATCH_FILE_H_
