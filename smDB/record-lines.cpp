@@ -1,23 +1,25 @@
 #include "record-lines.h"
 
+#include <cstdio>
 #include <cstring>
 
+// The searches here run for every line of every scan: they use the views'
+// own single-byte finds (memchr) rather than FindInStr's general search.
+
 std::string_view BracketName(std::string_view line) {
-  int iOpen = FindInStr(line, "[", 0);
-  int iStart = iOpen < 0 ? 0 : iOpen + 1;
-  int iClose = FindInStr(line, "]", iStart);
-  if (iClose < 0) return line;
-  // A view rather than Mid's copy: this runs for every line of every scan.
-  return line.substr(static_cast<size_t>(iStart),
-                     static_cast<size_t>(iClose - iStart));
+  size_t iOpen = line.find('[');
+  size_t iStart = iOpen == std::string_view::npos ? 0 : iOpen + 1;
+  size_t iClose = line.find(']', iStart);
+  if (iClose == std::string_view::npos) return line;
+  return line.substr(iStart, iClose - iStart);
 }
 
 bool SplitField(std::string_view line, std::string_view* key,
                 std::string_view* value) {
-  int iEq = FindInStr(line, "=", 0);
-  if (iEq < 0) return false;
-  *key = line.substr(0, static_cast<size_t>(iEq));
-  *value = line.substr(static_cast<size_t>(iEq) + 1);
+  size_t iEq = line.find('=');
+  if (iEq == std::string_view::npos) return false;
+  *key = line.substr(0, iEq);
+  *value = line.substr(iEq + 1);
   return true;
 }
 
@@ -26,7 +28,20 @@ bool StartsRecord(std::string_view line) {
 }
 
 bool HasLineBreak(std::string_view sText) {
-  return FindInStr(sText, "\n", 0) >= 0;
+  return sText.find('\n') != std::string_view::npos;
+}
+
+bool AppendRecord(const sString& sFile, std::string_view sRec,
+                  std::string_view sBody) {
+  // One write of the whole block, so that the record arrives in one piece.
+  sString sBlock = "\n\n[";
+  sBlock.append(sRec).append("]\n").append(sBody);
+  FILE* f = std::fopen(sFile.c_str(), "a");
+  if (f == nullptr) return false;
+  std::fwrite(sBlock.data(), 1, sBlock.size(), f);
+  bool bOk = std::fflush(f) == 0 && std::ferror(f) == 0;
+  if (std::fclose(f) != 0) bOk = false;
+  return bOk;
 }
 
 namespace {
@@ -82,4 +97,28 @@ void CopyRest(LineReader* reader, ScratchFile* copy) {
     if (!reader->Next(&line)) return;
     copy->WriteLine(line);
   }
+}
+
+bool BeginRecordRewrite(const sString& sFile, const sString& sRec,
+                        LineReader* reader, ScratchFile* scratch,
+                        std::string_view* header) {
+  if (!reader->Open(sFile)) return false;
+  // Discarding a scratch file that is not open removes what its name holds.
+  scratch->Discard();
+  if (!scratch->Open()) return false;
+  if (SeekHeader(reader, sRec, header, scratch)) return true;
+  reader->Close();
+  scratch->Discard();
+  return false;
+}
+
+bool FinishRecordRewrite(const sString& sFile, LineReader* reader,
+                         ScratchFile* scratch) {
+  std::string_view line;
+  if (SkipBody(reader, &line)) {
+    scratch->WriteLine(line);
+    CopyRest(reader, scratch);
+  }
+  reader->Close();
+  return scratch->PutInPlaceOf(sFile);
 }

@@ -28,6 +28,12 @@ bool StartsRecord(std::string_view line);
 // do: it would write extra lines into the store.
 bool HasLineBreak(std::string_view sText);
 
+// Appends a new record to the end of store file `sFile`: "\n\n[" `sRec` "]\n"
+// followed by `sBody`, the record's field lines. True when everything was
+// written and the file closed without error.
+bool AppendRecord(const sString& sFile, std::string_view sRec,
+                  std::string_view sBody);
+
 // Reads up to and including the record's header line, the first line whose
 // bracket name is `sRec`, and stores it in `*header`. The lines before it are
 // written to `copy` (each with its line end) when given, and their number is
@@ -42,5 +48,21 @@ bool SkipBody(LineReader* reader, std::string_view* next);
 
 // Writes every remaining line to `copy`, each with a line end.
 void CopyRest(LineReader* reader, ScratchFile* copy);
+
+// The two ends of a rewrite that replaces one record of store file `sFile`,
+// each line written with a line end. BeginRecordRewrite opens `reader` on
+// the file and `scratch` anew (a file left under its name is removed
+// first), copies the lines before the record's header line and stores that
+// line in `*header`. False when the file cannot be read or the scratch file
+// created, or when no line carries the name (the scratch file is then
+// removed). The caller then writes what replaces the header and its body.
+bool BeginRecordRewrite(const sString& sFile, const sString& sRec,
+                        LineReader* reader, ScratchFile* scratch,
+                        std::string_view* header);
+// Drops the rest of the old body, copies everything from the next header
+// line on, and puts the scratch file in place of `sFile`. True when the new
+// file is in place.
+bool FinishRecordRewrite(const sString& sFile, LineReader* reader,
+                         ScratchFile* scratch);
 
 #endif  // FLORRIN_SMDB_RECORD_LINES_H_

@@ -13,17 +13,6 @@ namespace {
 const char kHeaderLine[] = "1.0.0-TALVERO_sTxtDB\n";
 const char kNotFound[] = "!not found!";
 
-// Appends `sBlock` to the end of `sFile`. True when the stream reported no
-// error.
-bool AppendToFile(const sString& sFile, const sString& sBlock) {
-  FILE* f = std::fopen(sFile.c_str(), "a");
-  if (f == nullptr) return false;
-  std::fwrite(sBlock.data(), 1, sBlock.size(), f);
-  bool bOk = std::fflush(f) == 0 && std::ferror(f) == 0;
-  if (std::fclose(f) != 0) bOk = false;
-  return bOk;
-}
-
 }  // namespace
 
 sTxtDB::sTxtDB() : opened(false) {}
@@ -110,29 +99,16 @@ bool sTxtDB::addRec(const sString& sRec, const sString& sField1) {
   if (!opened) return false;
   if (HasLineBreak(sRec) || HasLineBreak(sField1)) return false;
   if (isRec(sRec)) return false;
-  return AppendToFile(DBfile, "\n\n[" + sRec + "]\nfield=" + sField1);
+  return AppendRecord(DBfile, sRec, "field=" + sField1);
 }
 
 bool sTxtDB::delRec(const sString& sRec) {
   if (!opened) return false;
   LineReader reader;
-  if (!reader.Open(DBfile)) return false;
-  del("tmpfl");
   ScratchFile scratch("tmpfl");
-  if (!scratch.Open()) return false;
-
-  // Lines before the record and from the next header line on are copied,
-  // each with a line end; the header line and its body are dropped.
-  std::string_view line;
-  if (!SeekHeader(&reader, sRec, &line, &scratch)) {
-    reader.Close();
-    scratch.Discard();
+  // The header line and its body are dropped.
+  std::string_view header;
+  if (!BeginRecordRewrite(DBfile, sRec, &reader, &scratch, &header))
     return false;
-  }
-  if (SkipBody(&reader, &line)) {
-    scratch.WriteLine(line);
-    CopyRest(&reader, &scratch);
-  }
-  reader.Close();
-  return scratch.PutInPlaceOf(DBfile);
+  return FinishRecordRewrite(DBfile, &reader, &scratch);
 }

@@ -1,34 +1,30 @@
 #include "smDB.h"
 
-#include <cstdio>
 #include <initializer_list>
 #include <string_view>
 
-#include "get-put-line.h"
 #include "line-reader.h"
 #include "record-lines.h"
 #include "scratch-file.h"
 
 namespace {
 
-// The eleven values as "key=value" lines joined by "\n", in field order,
-// with no line end after the last one.
-sString MovieFields(const sString& sPlot, const sString& sTag,
-                    const sString& sRate, const sString& sYear,
-                    const sString& sDir, const sString& sTime,
-                    const sString& sComm, const sString& sPic,
-                    const sString& sAct, const sString& sGen,
-                    const sString& sType) {
-  return "plot=" + sPlot + "\ntagline=" + sTag + "\nrate=" + sRate +
-         "\nyear=" + sYear + "\ndirector=" + sDir + "\nruntime=" + sTime +
-         "\ncomments=" + sComm + "\npic=" + sPic + "\nAct=" + sAct +
-         "\nGenre=" + sGen + "\nType=" + sType;
-}
-
-bool AnyLineBreak(std::initializer_list<const sString*> values) {
-  for (const sString* pValue : values)
-    if (HasLineBreak(*pValue)) return true;
-  return false;
+// The movie record's body: the eleven values as "key=value" lines joined by
+// "\n", in field order, with no line end after the last one. False when the
+// title or any value holds a line break, which would forge lines.
+bool MovieBody(const sString& sRec, const sString& sPlot, const sString& sTag,
+               const sString& sRate, const sString& sYear,
+               const sString& sDir, const sString& sTime,
+               const sString& sComm, const sString& sPic, const sString& sAct,
+               const sString& sGen, const sString& sType, sString* pBody) {
+  for (const sString* pValue : {&sRec, &sPlot, &sTag, &sRate, &sYear, &sDir,
+                                &sTime, &sComm, &sPic, &sAct, &sGen, &sType})
+    if (HasLineBreak(*pValue)) return false;
+  *pBody = "plot=" + sPlot + "\ntagline=" + sTag + "\nrate=" + sRate +
+           "\nyear=" + sYear + "\ndirector=" + sDir + "\nruntime=" + sTime +
+           "\ncomments=" + sComm + "\npic=" + sPic + "\nAct=" + sAct +
+           "\nGenre=" + sGen + "\nType=" + sType;
+  return true;
 }
 
 }  // namespace
@@ -43,20 +39,12 @@ bool smDB::addRec(const sString& sRec, const sString& sPlot,
                   const sString& sTime, const sString& sComm,
                   const sString& sPic, const sString& sAct,
                   const sString& sGen, const sString& sType) {
-  if (!opened) return false;
-  if (AnyLineBreak({&sRec, &sPlot, &sTag, &sRate, &sYear, &sDir, &sTime,
-                    &sComm, &sPic, &sAct, &sGen, &sType}))
+  sString sBody;
+  if (!opened || !MovieBody(sRec, sPlot, sTag, sRate, sYear, sDir, sTime,
+                            sComm, sPic, sAct, sGen, sType, &sBody))
     return false;
   if (isRec(sRec)) return false;
-  sString sBlock = "\n\n[" + sRec + "]\n" +
-                   MovieFields(sPlot, sTag, sRate, sYear, sDir, sTime, sComm,
-                               sPic, sAct, sGen, sType);
-  FILE* f = std::fopen(DBfile.c_str(), "a");
-  if (f == nullptr) return false;
-  std::fwrite(sBlock.data(), 1, sBlock.size(), f);
-  bool bOk = std::fflush(f) == 0 && std::ferror(f) == 0;
-  if (std::fclose(f) != 0) bOk = false;
-  return bOk;
+  return AppendRecord(DBfile, sRec, sBody);
 }
 
 bool smDB::changeRec(const sString& sRec, const sString& sPlot,
@@ -65,33 +53,18 @@ bool smDB::changeRec(const sString& sRec, const sString& sPlot,
                      const sString& sTime, const sString& sComm,
                      const sString& sPic, const sString& sAct,
                      const sString& sGen, const sString& sType) {
-  if (!opened) return false;
-  if (AnyLineBreak({&sRec, &sPlot, &sTag, &sRate, &sYear, &sDir, &sTime,
-                    &sComm, &sPic, &sAct, &sGen, &sType}))
+  sString sBody;
+  if (!opened || !MovieBody(sRec, sPlot, sTag, sRate, sYear, sDir, sTime,
+                            sComm, sPic, sAct, sGen, sType, &sBody))
     return false;
   LineReader reader;
-  if (!reader.Open(DBfile)) return false;
-  del("tmpfl");
   ScratchFile scratch("tmpfl");
-  if (!scratch.Open()) return false;
-
-  // The header line is kept and followed by the new body; the old body, up
-  // to the next line whose first byte is "[", is dropped.
-  std::string_view line;
-  bool wroteData = SeekHeader(&reader, sRec, &line, &scratch);
-  if (!wroteData) {
-    reader.Close();
-    scratch.Discard();
+  // The header line is kept and followed by the new body and an empty line.
+  std::string_view header;
+  if (!BeginRecordRewrite(DBfile, sRec, &reader, &scratch, &header))
     return false;
-  }
-  scratch.WriteLine(line);
-  scratch.Write(MovieFields(sPlot, sTag, sRate, sYear, sDir, sTime, sComm,
-                            sPic, sAct, sGen, sType));
+  scratch.WriteLine(header);
+  scratch.Write(sBody);
   scratch.Write("\n\n");
-  if (SkipBody(&reader, &line)) {
-    scratch.WriteLine(line);
-    CopyRest(&reader, &scratch);
-  }
-  reader.Close();
-  return scratch.PutInPlaceOf(DBfile);
+  return FinishRecordRewrite(DBfile, &reader, &scratch);
 }
