@@ -1,5 +1,6 @@
 #include "line-reader.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -7,6 +8,14 @@ namespace {
 // Blocks small enough to stay in the processor's cache while they are split
 // and searched, large enough that a big catalogue takes few library calls.
 constexpr size_t kBlockSize = 1 << 16;
+
+// Needles are short and compared at every hit: a plain loop beats a call of
+// memcmp.
+bool SameBytes(const char* a, const char* b, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
 
 }  // namespace
 
@@ -25,6 +34,8 @@ bool LineReader::Open(const sString& sFile) {
   file_ = std::fopen(sFile.c_str(), "r");
   if (file_ == nullptr) return false;
   buffer_.resize(kBlockSize);
+  needle_.Forget();
+  other_.Forget();
   pos_ = end_ = 0;
   carry_.clear();
   carry_handed_ = false;
@@ -42,6 +53,8 @@ void LineReader::Close() {
 bool LineReader::Fill() {
   if (file_ == nullptr) return false;
   size_t got = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  needle_.Forget();
+  other_.Forget();
   pos_ = 0;
   end_ = got;
   return got > 0;
@@ -146,23 +159,41 @@ std::string_view LineReader::SkipWholeLines() {
 }
 
 void LineReader::Needle::Set(std::string_view text) {
-  if (text != text_) text_.assign(text);
+  if (text.size() == text_.size() &&
+      SameBytes(text.data(), text_.data(), text.size()))
+    return;
+  text_.assign(text);
+  Forget();
 }
 
-const char* LineReader::Needle::Find(const char* begin,
-                                     const char* end) const {
+const char* LineReader::Needle::Find(const char* begin, const char* end) {
   const size_t n = text_.size();
   if (n == 0) return begin;
+  // No occurrence starts in [from_, hit_), so for a later begin up to hit_
+  // the first one is hit_ again; a search without a hit covers any range
+  // inside its own.
+  if (from_ != nullptr && begin >= from_) {
+    if (hit_ != nullptr && begin <= hit_)
+      return static_cast<size_t>(end - hit_) >= n ? hit_ : nullptr;
+    if (hit_ == nullptr && end <= to_) return nullptr;
+  }
   // memchr to each occurrence of the first byte, then compare the rest. In
   // catalogue text this beats table-driven searches, whose byte-by-byte
   // shifting cannot use the wide compares memchr does.
+  const char* found = nullptr;
   const char* p = begin;
-  while (static_cast<size_t>(end - p) >= n) {
+  while (end - p >= static_cast<std::ptrdiff_t>(n)) {
     p = static_cast<const char*>(
         std::memchr(p, text_[0], static_cast<size_t>(end - p) - n + 1));
-    if (p == nullptr) return nullptr;
-    if (std::memcmp(p + 1, text_.data() + 1, n - 1) == 0) return p;
+    if (p == nullptr) break;
+    if (SameBytes(p + 1, text_.data() + 1, n - 1)) {
+      found = p;
+      break;
+    }
     ++p;
   }
-  return nullptr;
+  from_ = begin;
+  to_ = end;
+  hit_ = found;
+  return found;
 }

@@ -53,15 +53,25 @@ class LineReader {
 
  private:
   // A substring searcher, kept so that a scan does not copy its needle on
-  // every search.
+  // every search. It remembers its last search: a scan that searches again
+  // from a later point, before the hit found last time, gets that hit
+  // without searching the same bytes again.
   class Needle {
    public:
+    // Sets the text to find; a new text forgets the last search.
     void Set(std::string_view text);
+    // Forgets the last search: the memory it looked at has changed.
+    void Forget() { from_ = nullptr; }
     // First position of the text in [begin, end), or null.
-    const char* Find(const char* begin, const char* end) const;
+    const char* Find(const char* begin, const char* end);
 
    private:
     sString text_;
+    // The last search looked at [from_, to_) and found hit_ there first, or
+    // nothing (hit_ null). from_ is null when there is nothing to remember.
+    const char* from_ = nullptr;
+    const char* to_ = nullptr;
+    const char* hit_ = nullptr;
   };
 
   // Skips the buffered bytes up to `upto`, a line start, and returns them.

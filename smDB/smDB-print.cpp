@@ -2,7 +2,6 @@
 // of records whose field holds a text.
 #include "smDB.h"
 
-#include <cctype>
 #include <cstdio>
 #include <string_view>
 
@@ -48,15 +47,28 @@ class BufferedOutput {
   sString text_;
 };
 
-// toupper of every byte, looked up once: the filter upper-cases every value
-// of the wanted key.
-struct UpperTable {
-  UpperTable() {
-    for (int c = 0; c < 256; ++c)
-      map[c] = static_cast<char>(std::toupper(c));
+// toupper as the program has it: it never changes the locale, so only a to z
+// are mapped and every other byte, those above 127 included, stays.
+inline char Upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// True when the upper-cased `value` holds `sWantedUp`, which is upper-cased
+// already; compared in place, without an upper-cased copy of the value. As
+// a search in that copy would: an empty value holds nothing, not even an
+// empty text, and any other value holds the empty text.
+bool HoldsIgnoringCase(std::string_view value, std::string_view sWantedUp) {
+  const size_t n = sWantedUp.size();
+  if (value.empty() || n > value.size()) return false;
+  if (n == 0) return true;
+  for (size_t i = 0; i + n <= value.size(); ++i) {
+    if (Upper(value[i]) != sWantedUp[0]) continue;
+    size_t j = 1;
+    while (j < n && Upper(value[i + j]) == sWantedUp[j]) ++j;
+    if (j == n) return true;
   }
-  char map[256];
-};
+  return false;
+}
 
 }  // namespace
 
@@ -98,13 +110,12 @@ bool smDB::printFilter(const sString& sField, const sString& sWanted) {
   BufferedOutput out;
   bool bStarted = false;
   sString sName;
-  sString sValueUp;
   // Only header lines and lines of the wanted key matter; a line of that key
   // begins with the key and "=", so other lines are passed over in bulk.
   const sString sKeyEq = sField + "=";
   std::string_view line;
   while (reader.SkipToLineWith("[", sKeyEq), reader.Next(&line)) {
-    if (FindInStr(line, "[", 0) >= 0) {
+    if (line.find('[') != std::string_view::npos) {
       bStarted = true;
       sName.assign(BracketName(line));
       continue;
@@ -112,9 +123,7 @@ bool smDB::printFilter(const sString& sField, const sString& sWanted) {
     if (!bStarted) continue;
     std::string_view key, value;
     if (!SplitField(line, &key, &value) || key != sField) continue;
-    sValueUp.assign(value);
-    UCase(&sValueUp);
-    if (FindInStr(sValueUp, sWantedUp, 0) >= 0) {
+    if (HoldsIgnoringCase(value, sWantedUp)) {
       out.Add(sName);
       out.Add("|");
     }
@@ -123,7 +132,5 @@ bool smDB::printFilter(const sString& sField, const sString& sWanted) {
 }
 
 void smDB::UCase(sString* sTxt) {
-  // The program never changes the locale, so toupper maps only a to z.
-  static const UpperTable kUpper;
-  for (char& c : *sTxt) c = kUpper.map[static_cast<unsigned char>(c)];
+  for (char& c : *sTxt) c = Upper(c);
 }

@@ -137,6 +137,20 @@ TEST_F(CatalogueTest, FilterFollowsBracketsAnywhereInALine) {
   EXPECT_EQ("A|", Filter("plot", "\xc3\xa9T"));
 }
 
+TEST_F(CatalogueTest, FilterComparesEachValueInPlace) {
+  // Only a to z are folded; bytes above 127 must match exactly.
+  Given(kHeader + "[End]\nGenre=melodramA\n[Short]\nGenre=dram\n"
+                  "[Restart]\nGenre=drdrdrama\n[Eq]\nGenre=a=B\n"
+                  "[Latin]\nGenre=\xe9X-1\n[Upper]\nGenre=\xc9x-1");
+  EXPECT_EQ("End|Restart|", Filter("Genre", "DRAMA"));
+  EXPECT_EQ("End|Short|Restart|", Filter("Genre", "Dram"));
+  EXPECT_EQ("", Filter("Genre", "melodrama, war"));  // longer than any value
+  EXPECT_EQ("Eq|", Filter("Genre", "A=b"));
+  EXPECT_EQ("Latin|", Filter("Genre", "\xe9x-1"));
+  EXPECT_EQ("Upper|", Filter("Genre", "\xc9X"));
+  EXPECT_EQ("Latin|Upper|", Filter("Genre", "X-1"));
+}
+
 // --- error paths ---
 
 TEST_F(CatalogueTest, ClosedStoreOrAbsentTitle) {
