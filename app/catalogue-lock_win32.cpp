@@ -2,28 +2,16 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <string>
 
-namespace {
-
-// File names are byte strings in the system's ANSI code page, as the C
-// runtime's narrow functions take them.
-bool Widen(const sString& sName, std::vector<wchar_t>* pWide) {
-  int iLen = MultiByteToWideChar(CP_ACP, 0, sName.c_str(), -1, nullptr, 0);
-  if (iLen <= 0) return false;
-  pWide->assign(static_cast<size_t>(iLen), L'\0');
-  return MultiByteToWideChar(CP_ACP, 0, sName.c_str(), -1, pWide->data(),
-                             iLen) == iLen;
-}
-
-}  // namespace
+#include "wide-name_win32.h"
 
 CatalogueLock::CatalogueLock(const sString& sLockFile)
     : handle_(nullptr), held_(false) {
-  std::vector<wchar_t> wName;
+  std::wstring wName;
   if (!Widen(sLockFile, &wName)) return;
   // Other runs must be able to open the file too in order to wait on it.
-  HANDLE h = CreateFileW(wName.data(), GENERIC_READ | GENERIC_WRITE,
+  HANDLE h = CreateFileW(wName.c_str(), GENERIC_READ | GENERIC_WRITE,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return;

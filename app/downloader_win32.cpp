@@ -6,17 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "wide-name_win32.h"
+
 namespace {
 
 // Florrin's text (its command-line words) is in the ANSI code page; the
-// wide-character process interface wants UTF-16.
-std::wstring Widen(const sString& s) {
-  if (s.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(),
-                                    static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0],
-                      n);
+// wide-character process interface wants UTF-16. A word that cannot be
+// converted is passed on empty.
+std::wstring WideWord(const sString& s) {
+  std::wstring w;
+  Widen(s, &w);
   return w;
 }
 
@@ -89,11 +88,11 @@ bool RunDownloader(const sString& URL, const sString& FileName,
   std::wstring cmd;
   AppendQuoted(L"wget", &cmd);
   cmd.push_back(L' ');
-  AppendQuoted(Widen(URL), &cmd);
+  AppendQuoted(WideWord(URL), &cmd);
   cmd.append(L" -O ");
-  AppendQuoted(Widen(FileName), &cmd);
+  AppendQuoted(WideWord(FileName), &cmd);
   cmd.append(L" -o ");
-  AppendQuoted(Widen(LogName), &cmd);
+  AppendQuoted(WideWord(LogName), &cmd);
 
   std::vector<wchar_t> env = DownloaderEnvironment();
   HANDLE hIn = OpenNul(GENERIC_READ);
