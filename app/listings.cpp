@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "commands.h"
@@ -67,19 +68,29 @@ void fList() {
 }
 
 void fListByName() {
-  std::vector<sString> vList;
-  bool bRead = ForEachName(DBfile, [&vList](std::string_view sName) {
-    vList.emplace_back(sName);
+  // The names are gathered in one block and sorted as views into it: no
+  // string per name to allocate, and nothing but views moved by the sort.
+  // Offsets are kept while the block grows, since growing moves it.
+  sString sAll;
+  std::vector<std::pair<size_t, size_t>> vSpans;
+  bool bRead = ForEachName(DBfile, [&sAll, &vSpans](std::string_view sName) {
+    vSpans.emplace_back(sAll.size(), sName.size());
+    sAll.append(sName);
   });
   if (!bRead) {
     Print(kNoFile);
     return;
   }
-  // std::string compares as unsigned bytes, a prefix first: capitals before
-  // small letters.
+  std::vector<std::string_view> vList;
+  vList.reserve(vSpans.size());
+  for (const auto& span : vSpans)
+    vList.emplace_back(sAll.data() + span.first, span.second);
+  // Views compare as unsigned bytes, a prefix first: capitals before small
+  // letters.
   std::sort(vList.begin(), vList.end());
   sString sOut;
-  for (const sString& sName : vList) {
+  sOut.reserve(sAll.size() + vList.size());
+  for (std::string_view sName : vList) {
     sOut.append(sName);
     sOut.push_back('|');
   }
