@@ -14,8 +14,9 @@
 // Asks the system to start writing bytes [from, to) of the file behind the
 // writing stream `f` to the disk, without waiting for it; offsets count the
 // bytes written to the stream. Flushes the stream's buffer first. Returns
-// the offset up to which write-back was started, at most `to` (`from` when
-// nothing was started): pass it as `from` next time. Failures are ignored.
+// the offset, at most `to`, that the next call should start from: where the
+// write-back started now ends, or `to` where there is none to start.
+// Failures are ignored.
 int64_t StartWriteBack(FILE* f, int64_t from, int64_t to);
 
 #endif  // FLORRIN_SMDB_WRITE_BACK_H_

@@ -1,6 +1,8 @@
 // Linux: sync_file_range(SYNC_FILE_RANGE_WRITE) starts the write-back of a
-// range and returns at once. Measured on a 44 MB catalogue rewrite, the final
-// fdatasync then waits a few milliseconds instead of some thirty.
+// range and returns at once. Measured on a 44 MB catalogue rewrite on an
+// otherwise quiet disk, the final fdatasync then waits a few milliseconds
+// instead of some thirty, while the copy itself gets slower by part of that:
+// about 8 ms less in all. On a disk that is busy anyway it gains nothing.
 #include "write-back.h"
 
 #include <fcntl.h>
