@@ -48,12 +48,13 @@ void ShowHelp() { Print("!err in parameters!\n"); }
 void fList() {
   // Names are printed as they are found; a file that vanished after the
   // readability test prints nothing.
-  FILE* f = std::fopen(DBfile.c_str(), "r");
-  if (f == nullptr) {
-    Print(kNoFile);
-    return;
+  {
+    LineReader probe;
+    if (!probe.Open(DBfile)) {
+      Print(kNoFile);
+      return;
+    }
   }
-  std::fclose(f);
   // Names are collected and written in large pieces.
   sString sOut;
   ForEachName(DBfile, [&sOut](std::string_view sName) {

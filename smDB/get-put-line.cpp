@@ -22,8 +22,14 @@ int GetNoOfLines(const sString& sFileName) {
   // Counting needs no line assembly: scan big blocks for "\n" directly.
   std::vector<char> block(1 << 20);
   int iCount = 0;
-  size_t got;
-  while ((got = std::fread(block.data(), 1, block.size(), f)) > 0) {
+  size_t got = std::fread(block.data(), 1, block.size(), f);
+  // A file that opens but fails its first read (a folder, on POSIX) cannot
+  // be read.
+  if (got == 0 && std::ferror(f)) {
+    std::fclose(f);
+    return -1;
+  }
+  for (; got > 0; got = std::fread(block.data(), 1, block.size(), f)) {
     const char* p = block.data();
     const char* end = p + got;
     while (p < end) {

@@ -33,6 +33,14 @@ bool LineReader::Open(const sString& sFile) {
   Close();
   file_ = std::fopen(sFile.c_str(), "r");
   if (file_ == nullptr) return false;
+  // POSIX systems open a folder for reading and fail only on the first read;
+  // to the callers that is a file that cannot be read.
+  int c = std::fgetc(file_);
+  if (c == EOF && std::ferror(file_)) {
+    Close();
+    return false;
+  }
+  if (c != EOF) std::ungetc(c, file_);
   buffer_.resize(kBlockSize);
   needle_.Forget();
   other_.Forget();

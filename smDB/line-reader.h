@@ -20,7 +20,8 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // Opens `sFile` for reading in text mode. False when it cannot be opened.
+  // Opens `sFile` for reading in text mode. False when it cannot be opened,
+  // or opens but its first read fails (a folder, on some systems).
   bool Open(const sString& sFile);
 
   // Closes the file; Next then reports no more lines. Safe to call twice.

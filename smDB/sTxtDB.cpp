@@ -21,12 +21,11 @@ sTxtDB::~sTxtDB() = default;
 
 bool sTxtDB::open(const sString& sFile) {
   if (opened) return false;
-  FILE* f = std::fopen(sFile.c_str(), "r");
-  if (f == nullptr) {
+  LineReader probe;
+  if (!probe.Open(sFile)) {
     close();
     return false;
   }
-  std::fclose(f);
   DBfile = sFile;
   opened = true;
   return true;

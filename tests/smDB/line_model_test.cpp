@@ -138,6 +138,13 @@ TEST_F(LineFileTest, MissingFileAndBadLineNumbers) {
   EXPECT_EQ("K\nL", Now());
 }
 
+TEST_F(LineFileTest, AFileThatOpensButCannotBeReadCountsAsUnreadable) {
+  std::filesystem::create_directory("f");
+  EXPECT_EQ(-1, GetNoOfLines("f"));
+  EXPECT_EQ("!err GetLine!", GetLine("f", 0));
+  EXPECT_EQ(Lines({"<cannot open>"}), ReadLines());
+}
+
 TEST_F(LineFileTest, PutLineThatCannotWriteItsScratchLeavesTheFileWhole) {
   Given("K\nL");
   std::filesystem::create_directories("tempout/inside");

@@ -121,6 +121,12 @@ TEST_F(StoreTest, AClosedStoreTouchesNothing) {
   EXPECT_FALSE(FileExists("missing"));
 }
 
+TEST_F(StoreTest, OpenRefusesAFileThatCannotBeRead) {
+  std::filesystem::create_directory("s");
+  EXPECT_FALSE(store_.open("s"));
+  EXPECT_FALSE(store_.isopen());
+}
+
 TEST_F(StoreTest, AbsentRecordsOrFieldsLeaveTheFileAlone) {
   Given(kAlphaBeta);
   EXPECT_FALSE(store_.editRec("Alpha", "nofield", "x"));

@@ -1,5 +1,6 @@
 // Each catalogue command's output and its effect on the catalogue's bytes.
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,18 @@ TEST_F(CommandsTest, WithoutACatalogueEveryCommandFailsWithItsMarker) {
   EXPECT_EQ("!error!", Run({"--printrec", "a"}));
   EXPECT_EQ("!error!", Run({"--filter", "plot", "x"}));
   EXPECT_FALSE(Exists("db"));
+}
+
+TEST_F(CommandsTest, ACatalogueThatCannotBeReadFailsLikeAMissingOne) {
+  // A folder named "db" opens on some systems but yields no bytes.
+  std::filesystem::create_directory(dir_.File("db"));
+  EXPECT_EQ("No DB file found. !error!", Run({"--list"}));
+  EXPECT_EQ("No DB file found. !error!", Run({"--listbyname"}));
+  EXPECT_EQ("!error! Could not open DataBase.",
+            Run(Movie("--change", "a", "x")));
+  EXPECT_EQ("!error!", Run({"--filter", "plot", "x"}));
+  EXPECT_EQ("!error!", Run({"--del", "a"}));
+  EXPECT_EQ("!error!", Run(Movie("--add", "a", "x")));
 }
 
 }  // namespace
