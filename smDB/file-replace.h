@@ -17,6 +17,8 @@ bool FlushToDisk(FILE* f);
 
 // Moves `sFrom` onto `sTo` in one atomic step, replacing any file `sTo`. True
 // on success; on failure `sTo` is unchanged and `sFrom` is left as it was.
+// Where the system refuses to replace a file that another process is reading,
+// waits up to about two seconds for that reader to finish.
 bool MoveIntoPlace(const sString& sFrom, const sString& sTo);
 
 #endif  // FLORRIN_SMDB_FILE_REPLACE_H_
