@@ -1,13 +1,44 @@
 #include "html-analizer.h"
 
+#include <vector>
+
 #include "web-text.h"
 
 const char kErrInFetch[] = "!err in fetch!";
+
+namespace {
+
+// The scan with a line feed as its terminator. Line feeds are skipped while
+// the marker is sought, but the terminator is tested before a line feed is
+// skipped, so the field ends at the first line feed after the marker.
+sString ScanToLineFeed(const sString& strText, const sString& strReq) {
+  size_t iSt = 0;  // where the field starts in `strText`
+  if (!strReq.empty()) {
+    // The text without its line feeds, and where each of its bytes stands in
+    // `strText`.
+    sString strJoined;
+    std::vector<size_t> iFrom;
+    for (size_t i = 0; i < strText.size(); ++i) {
+      if (strText[i] == '\n') continue;
+      strJoined.push_back(strText[i]);
+      iFrom.push_back(i);
+    }
+    const int iFound = FindInStr(strJoined, strReq, 0);
+    if (iFound < 0) return kErrInFetch;
+    iSt = iFrom[iFound + strReq.size() - 1] + 1;
+  }
+  const int iEnd = FindInStr(strText, "\n", static_cast<int>(iSt));
+  if (iEnd < 0) return kErrInFetch;
+  return strText.substr(iSt, iEnd - iSt);
+}
+
+}  // namespace
 
 sString htmlAnalyze(const sString& strFilename, const sString& strReq,
                     const sString& strTerm) {
   sString strText;
   if (!ReadTextFile(strFilename, &strText)) return kErrInFetch;
+  if (strTerm == "\n") return ScanToLineFeed(strText, strReq);
 
   // Line breaks never take part in a match nor in the collected field, so the
   // scan works on the text with all of them removed. The first match in that

@@ -11,7 +11,9 @@ extern const char kErrInFetch[];  // "!err in fetch!"
 // the first occurrence of the marker `strReq` and returns the text that
 // follows it up to, not including, the next `strTerm` (line breaks removed,
 // every other byte kept). An empty marker matches at the start of the file; a
-// terminator directly after the marker gives the empty text.
+// terminator directly after the marker gives the empty text. A "\n"
+// terminator is tested before line breaks are skipped: the field then ends at
+// the first line break after the marker.
 //
 // Returns "!err in fetch!" when the file cannot be read, the marker does not
 // occur, the file ends before the terminator, or `strTerm` is not exactly one

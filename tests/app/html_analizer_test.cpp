@@ -48,6 +48,16 @@ TEST_F(HtmlAnalyzeTest, EmptyMarkerMatchesAtTheStart) {
   EXPECT_EQ("ab", ScanPage("a\nb(c", "", "("));
 }
 
+TEST_F(HtmlAnalyzeTest, LineFeedTerminatorEndsTheFieldAtTheNextLineBreak) {
+  // Line feeds are skipped while the marker is sought, so it still matches
+  // across one; after it, the first line feed is the terminator.
+  EXPECT_EQ(" b c", ScanPage("a\nM\nN b c\nd<", "MN", "\n"));
+  EXPECT_EQ("v", ScanPage("M=v\r\nw", "M=", "\n"));
+  EXPECT_EQ("", ScanPage("M\n\nx", "M", "\n"));
+  EXPECT_EQ("ab", ScanPage("ab\ncd", "", "\n"));
+  EXPECT_EQ(kErrInFetch, ScanPage("a\nM=v", "M=", "\n"));
+}
+
 TEST_F(HtmlAnalyzeTest, MatchIsCaseSensitive) {
   EXPECT_EQ(kErrInFetch, ScanPage("runtime:</h5>9<", "Runtime:</h5>", "<"));
 }
