@@ -66,6 +66,10 @@ bool RunDownloader(const sString& URL, const sString& FileName,
 
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
+    // A caller that ignores SIGCHLD hands that on to us: the system then reaps
+    // the child itself, and the wait ends with ECHILD once it has exited. The
+    // downloader did run, so its log is still the judge.
+    if (errno == ECHILD) break;
     if (errno != EINTR) return false;
   }
   return true;

@@ -1,6 +1,7 @@
 // The page fetcher with a stand-in downloader on the PATH: exact argument
 // list, environment, no shell in between, nothing leaking onto Florrin's
 // output, and the log-based verdict with its clean-up.
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
@@ -105,6 +106,19 @@ TEST_F(WgetTest, ShellCharactersArePassedAsPlainText) {
   EXPECT_FALSE(Exists("pwned"));
   EXPECT_FALSE(Exists("pwned2"));
   EXPECT_FALSE(Exists("pwned3"));
+}
+
+TEST_F(WgetTest, CallerIgnoringChildSignalsStillGetsTheLogJudged) {
+  // With SIGCHLD ignored (inherited from the calling program), the system
+  // reaps the downloader itself and the wait reports no child.
+  struct sigaction ignore {}, old {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGCHLD, &ignore, &old);
+  const bool ok = Fetch("http://h/ok", "page.htm");
+  sigaction(SIGCHLD, &old, nullptr);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ("body", ReadFile(dir_.File("page.htm")));
+  EXPECT_FALSE(Exists("tempout"));
 }
 
 // --- error paths ---
