@@ -187,8 +187,9 @@ bool ProcessAlive(int pid) {
   return state != 0 && state != 'Z' && state != 'X';
 }
 
-int ZombieChildren() {
-  int zombies = 0;
+// Child processes of this process, only the zombies or all of them.
+static int CountChildren(bool zombiesOnly) {
+  int count = 0;
   DIR* proc = opendir("/proc");
   if (proc == nullptr) return -1;
   const std::string self = std::to_string(getpid());
@@ -202,11 +203,15 @@ int ZombieChildren() {
     std::istringstream rest(line.substr(paren + 2));
     std::string state, ppid;
     rest >> state >> ppid;
-    if (ppid == self && state == "Z") zombies++;
+    if (ppid == self && (!zombiesOnly || state == "Z")) count++;
   }
   closedir(proc);
-  return zombies;
+  return count;
 }
+
+int ZombieChildren() { return CountChildren(true); }
+
+int ChildProcesses() { return CountChildren(false); }
 
 int ReadPidFile(const std::string& path) {
   for (int i = 0; i < 400; ++i) {

@@ -82,6 +82,11 @@ bool ProcessAlive(int pid);
 // Child processes of this process that are zombies.
 int ZombieChildren();
 
+// Child processes of this process in any state: running, dying or zombie.
+// A killed or detached child is not yet a zombie at first, so "no zombies
+// now" proves nothing until this has dropped to 0.
+int ChildProcesses();
+
 // Reads a pid written by pw-child into `path`, waiting up to 2 s for it.
 int ReadPidFile(const std::string& path);
 
