@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <string>
 
-// The operating-system seam beneath the process runner. The runner's logic
-// is written once over these calls; each platform fills them in its own
-// file (os_process_<platform>.cpp). Handles are pointer-sized words so that
+// The operating-system seam beneath the process runner: processes, pipes,
+// time and timers, nothing more. The runner's logic is written once over
+// these calls; each platform fills them in its own file
+// (os_process_<platform>.cpp). Handles are pointer-sized words so that
 // both descriptors and kernel object handles fit; 0 always means "none".
 
 namespace pipewell {
@@ -66,20 +67,6 @@ long OsReadPipe(OsHandle pipe, void* buffer, size_t size);
 // Writes all `size` bytes, waiting while the pipe is full. A reader that has
 // gone away ends the write quietly; nothing is reported.
 void OsWritePipe(OsHandle pipe, const void* bytes, size_t size);
-
-// Memory for collecting a large output: whole pages straight from the
-// system, which can grow without copying where the platform allows.
-// OsMapBytes returns null on failure. OsRemapBytes returns the new address,
-// keeping the first `oldSize` bytes, or null on failure with the old block
-// left as it was.
-void* OsMapBytes(size_t size);
-void* OsRemapBytes(void* block, size_t oldSize, size_t newSize);
-void OsUnmapBytes(void* block, size_t size);
-
-// Lets the system take back the pages of a mapped block whenever it needs
-// memory, while the block stays usable: its bytes become undefined, and
-// writing to a page not yet taken back costs no fresh page.
-void OsReleaseBytes(void* block, size_t size);
 
 // Milliseconds from an arbitrary origin, wrapping at 2^32.
 uint32_t OsTickCount();

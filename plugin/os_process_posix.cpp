@@ -6,7 +6,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
-#include <sys/mman.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -14,6 +13,7 @@
 
 #include <map>
 
+#include "fast_calls.h"
 #include "timer_table.h"
 
 extern char** environ;
@@ -81,7 +81,7 @@ int AboveStdio(int fd) {
 }
 
 bool MakePipe(int fds[2]) {
-  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  if (!OpenCloexecPipe(fds)) return false;
   fds[0] = AboveStdio(fds[0]);
   fds[1] = AboveStdio(fds[1]);
   if (fds[0] >= 0 && fds[1] >= 0) return true;
@@ -157,7 +157,7 @@ bool OsCreateChild(const std::string& commandLine, ChildHandles* out) {
     return false;
   }
   // A larger output pipe lets a fast writer run longer between our reads.
-  fcntl(output[0], F_SETPIPE_SZ, kOutputPipeBytes);
+  EnlargePipe(output[0], kOutputPipeBytes);
   pid_t pid = Spawn(commandLine, input[0], output[1]);
   // The child holds its own copies now; ours of its ends must go, or the
   // output pipe would never report end of file.
@@ -257,33 +257,6 @@ void OsWritePipe(OsHandle pipe, const void* bytes, size_t size) {
     }
   }
   pthread_sigmask(SIG_SETMASK, &old, nullptr);
-}
-
-void* OsMapBytes(size_t size) {
-  // No large-page advice: measured, it made a first large run slower (fresh
-  // large pages can cost more to hand out than small ones, notably under a
-  // hypervisor), while the runner's kept buffer already spares later runs
-  // the page faults.
-  void* block = mmap(nullptr, size, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  return block == MAP_FAILED ? nullptr : block;
-}
-
-void* OsRemapBytes(void* block, size_t oldSize, size_t newSize) {
-  // Moves the page tables, not the bytes.
-  void* grown = mremap(block, oldSize, newSize, MREMAP_MAYMOVE);
-  return grown == MAP_FAILED ? nullptr : grown;
-}
-
-void OsUnmapBytes(void* block, size_t size) {
-  if (block != nullptr) munmap(block, size);
-}
-
-void OsReleaseBytes(void* block, size_t size) {
-  if (block == nullptr || size == 0) return;
-  // MADV_FREE keeps the pages until memory runs short; a kernel without it
-  // drops them now, which is still correct, only slower to reuse.
-  if (madvise(block, size, MADV_FREE) != 0) madvise(block, size, MADV_DONTNEED);
 }
 
 uint32_t OsTickCount() {

@@ -1,59 +1,70 @@
 #ifndef PIPEWELL_PROCESS_RUNNER_H_
 #define PIPEWELL_PROCESS_RUNNER_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
-#include "host_api.h"
+#include "os_process.h"
+#include "output_buffer.h"
 
-// The process work beneath `Shell`: one child interpreter per instance,
-// its output collected synchronously or watched by a 100 ms timer that
-// raises the instance's events. Main thread only.
+// The process work beneath `Shell`: one child interpreter per record, its
+// output collected synchronously or watched by a 100 ms timer. The runner
+// knows nothing of the host: it owns only the child's handles (a
+// ChildHandles record the caller keeps) and reports what happened; the
+// caller turns that into properties and events. Main thread only.
 
 namespace pipewell {
 
-// Outcome values stored in ErrorCode.
+// Outcome values for ErrorCode besides exit codes.
 constexpr int32_t kOutcomeNoShell = -1;
 constexpr int32_t kOutcomeTimedOut = -2;
 
-// Event system words, written by the host at registration; the runner
-// passes them to "GetEventInstance".
-extern uintptr_t g_dataAvailableEvent;
-extern uintptr_t g_completedEvent;
+enum class RunStatus {
+  kNoShell,   // no child could be started
+  kTimedOut,  // the time limit ended the child
+  kLost,      // the child's status could not be read; nothing collected
+  kExited,    // the waited-for child exited; `output` holds what it wrote
+  kWatching,  // an asynchronous child is attached and its timer runs
+};
 
-// Runs `command`, followed by a space and `parameters` when those convert to
-// a non-nil string, through the command interpreter. Mode 0 waits for the
-// child (or the time limit) and leaves its output in Result; other modes
-// start watching it and return 0. Returns the outcome for ErrorCode: the
-// exit code, kOutcomeNoShell or kOutcomeTimedOut. Neither argument is
-// consumed.
-int32_t RunCommand(void* instance, HostString command, HostString parameters);
+struct RunResult {
+  RunStatus status = RunStatus::kNoShell;
+  int32_t outcome = kOutcomeNoShell;  // exit code, kOutcome*, 0 watching
+  OutputBuffer output;                // empty unless kExited
+};
 
-// Stops watching the child and closes the four handles; the child keeps
-// running. IsRunning becomes false.
-void CloseChild(void* instance);
+// How RunCommand treats the child once started.
+struct RunOptions {
+  bool wait = true;       // wait for it (else watch it with the timer)
+  int32_t timeOutMs = 2000;  // wait limit, compared unsigned; -1 none
+  uintptr_t timerId = 0;  // watch: the timer's id, handed back to `tick`
+  TimerProc tick = nullptr;  // watch: runs every 100 ms for `timerId`
+};
 
-// Raises DataAvailable when unread output waits in the pipe.
-void PollOutput(void* instance);
+// Starts the interpreter on `commandLine` into the empty record `child`.
+// Waiting: collects the whole output until the child exits or the limit
+// ends it, then detaches. Watching: leaves the child attached and starts
+// the timer. On any failure `child` stays empty.
+RunResult RunCommand(ChildHandles* child, const std::string& commandLine,
+                     const RunOptions& options);
 
-// When the child has exited: stores its code in ErrorCode, raises
-// Completed, then detaches (CloseChild).
-void PollExit(void* instance);
+// Stops the timer `timerId` and closes the four handles, leaving `child`
+// empty; the child process keeps running.
+void DetachChild(ChildHandles* child, uintptr_t timerId);
 
-// One timer tick for the instance named by `id`; dropped while another tick
-// is running anywhere in the process.
-void TimerTick(uintptr_t id);
+// Whether unread output waits in the pipe now.
+bool OutputWaiting(const ChildHandles& child);
 
-// The output waiting at this moment as a new host string (one reference
-// for the caller), or nil when none waits or no child is attached. Never
-// waits.
-HostString ReadAvailable(void* instance);
+// True with the exit code in `code` once the attached child has exited.
+bool ChildExited(const ChildHandles& child, int32_t* code);
 
-// Sends the bytes of `s` to the child's standard input; nothing without a
-// child.
-void WriteInput(void* instance, HostString s);
+// Appends the output waiting at this moment to `bytes`; false when none
+// waits or no child is attached. Never waits.
+bool ReadWaiting(const ChildHandles& child, std::string* bytes);
 
-// The kept two-byte CR LF string, built on first use.
-HostString LineEnd();
+// Sends `size` bytes to the child's standard input; nothing without a child.
+void WriteToChild(const ChildHandles& child, const char* bytes, size_t size);
 
 }  // namespace pipewell
 

@@ -3,7 +3,6 @@
 #include "class_records.h"
 #include "os_process.h"
 #include "plugin_exports.h"
-#include "process_runner.h"
 #include "shell_data.h"
 #include "shell_methods.h"
 
@@ -60,7 +59,7 @@ void FillShellRecord() {
   g_properties[2] = Property("Result", "String", kReadOnly,
                              FunctionWord(&ShellResultGetter), 0, 0);
   g_properties[3] = Property("PID", "Integer", kReadOnly, kDirectAccess, 0,
-                             offsetof(ShellData, ProcessHandle));
+                             kProcessHandleOffset);
   g_properties[4] = Property("Mode", "Integer", kWritable, kDirectAccess,
                              FunctionWord(&ShellModeSetter),
                              offsetof(ShellData, Mode));

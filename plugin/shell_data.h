@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "host_api.h"
+#include "os_process.h"
 
 namespace pipewell {
 
@@ -17,10 +18,7 @@ struct ShellData {
   int32_t Mode;       // 0 synchronous; 1 and 2 asynchronous
   bool IsRunning;     // an asynchronous child is being watched
   HostString Result;  // owns one reference, or nil
-  uintptr_t ProcessHandle;  // child process (its pid here), 0 for none
-  uintptr_t ThreadHandle;   // child's primary thread, 0 where there is none
-  uintptr_t OutputRead;     // our end of the child's stdout+stderr pipe
-  uintptr_t InputWrite;     // our end of the child's stdin pipe
+  ChildHandles Child;  // the attached child, all 0 for none; the runner's
 };
 
 static_assert(offsetof(ShellData, ErrorCode) == 0, "layout");
@@ -29,11 +27,14 @@ static_assert(offsetof(ShellData, Mode) == 8, "layout");
 static_assert(offsetof(ShellData, IsRunning) == 12, "layout");
 static_assert(offsetof(ShellData, Result) == 16,
               "layout");
-static_assert(offsetof(ShellData, ProcessHandle) ==
+// The PID property reads the process handle, the first of four words.
+constexpr size_t kProcessHandleOffset =
+    offsetof(ShellData, Child) + offsetof(ChildHandles, process);
+static_assert(kProcessHandleOffset ==
                   offsetof(ShellData, Result) + sizeof(void*),
               "layout");
-static_assert(offsetof(ShellData, InputWrite) ==
-                  offsetof(ShellData, ProcessHandle) + 3 * sizeof(uintptr_t),
+static_assert(offsetof(ChildHandles, inputWrite) == 3 * sizeof(uintptr_t) &&
+                  sizeof(ChildHandles) == 4 * sizeof(uintptr_t),
               "layout");
 
 // Finds the instance's data: the instance address plus the data offset the

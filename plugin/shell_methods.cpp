@@ -1,9 +1,24 @@
 #include "shell_methods.h"
 
+#include <string>
+
 #include "process_runner.h"
 #include "shell_data.h"
 
 namespace pipewell {
+
+uintptr_t g_dataAvailableEvent = 0;
+uintptr_t g_completedEvent = 0;
+
+namespace {
+
+const char kNoShell[] = "No shell available";
+const char kTimedOut[] = "Shell timed out";
+
+bool g_encodingKnown = false;
+uint32_t g_systemEncoding = 0;
+bool g_tickBusy = false;
+HostString g_lineEnd = nullptr;
 
 // Each function is called straight from the host, so nothing may escape it:
 // a failure (in practice only allocation) leaves the instance as it is.
@@ -13,6 +28,101 @@ namespace pipewell {
   } catch (...) {            \
   }
 
+// Converted strings are released on every path out of Execute.
+class Converted {
+ public:
+  Converted(HostString s, uint32_t encoding)
+      : s_(HostConvertString(s, encoding)) {}
+  ~Converted() { HostUnlockString(s_); }
+  Converted(const Converted&) = delete;
+  Converted& operator=(const Converted&) = delete;
+  HostString get() const { return s_; }
+
+ private:
+  HostString s_;
+};
+
+uintptr_t TimerId(void* instance) { return reinterpret_cast<uintptr_t>(instance); }
+
+void ReplaceResult(ShellData* data, HostString s) {
+  HostUnlockString(data->Result);
+  data->Result = s;
+}
+
+// The command line in the system encoding: `command`, then a space and
+// `parameters` when those convert to a non-nil string.
+std::string CommandLine(HostString command, HostString parameters) {
+  if (!g_encodingKnown) {
+    g_systemEncoding = HostFontEncoding("System");
+    g_encodingKnown = true;
+  }
+  Converted convertedCommand(command, g_systemEncoding);
+  Converted convertedParameters(parameters, g_systemEncoding);
+  const char* parameterBytes = nullptr;
+  if (convertedParameters.get() != nullptr) {
+    parameterBytes = HostCString(convertedParameters.get());
+    if (parameterBytes == nullptr) parameterBytes = "";
+  }
+  return OsComposeCommandLine(HostCString(convertedCommand.get()),
+                              parameterBytes);
+}
+
+void CloseChild(void* instance) {
+  ShellData* data = DataOf(instance);
+  DetachChild(&data->Child, TimerId(instance));
+  data->IsRunning = false;
+}
+
+void RaiseEvent(void* instance, uintptr_t eventWord) {
+  EventHandler handler = HostEventHandler(instance, eventWord);
+  if (handler != nullptr) handler(instance);
+}
+
+void PollOutput(void* instance) {
+  if (OutputWaiting(DataOf(instance)->Child)) {
+    RaiseEvent(instance, g_dataAvailableEvent);
+  }
+}
+
+// The exit code is stored before Completed runs, and the pipes stay open
+// for its handler; the instance is detached only after it returns.
+void PollExit(void* instance) {
+  ShellData* data = DataOf(instance);
+  int32_t code = 0;
+  if (!ChildExited(data->Child, &code)) return;
+  data->ErrorCode = code;
+  RaiseEvent(instance, g_completedEvent);
+  CloseChild(instance);
+}
+
+// One timer tick for the instance named by `id`; dropped while another tick
+// is running anywhere in the process.
+void TimerTick(uintptr_t id) {
+  if (id == 0 || g_tickBusy) return;
+  // Cleared on every way out, so one failing tick cannot stop all others.
+  struct BusyScope {
+    BusyScope() { g_tickBusy = true; }
+    ~BusyScope() { g_tickBusy = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+  } busy;
+  void* instance = reinterpret_cast<void*>(id);
+  PollOutput(instance);
+  PollExit(instance);
+}
+
+void WriteInput(void* instance, HostString s) {
+  uint32_t length = HostStringLength(s);
+  WriteToChild(DataOf(instance)->Child, HostCString(s), length);
+}
+
+HostString LineEnd() {
+  if (g_lineEnd == nullptr) g_lineEnd = HostBuildString("\r\n", 2);
+  return g_lineEnd;
+}
+
+}  // namespace
+
 void ShellConstructor(void* instance) {
   ShellData* data = DataOf(instance);
   data->ErrorCode = 0;
@@ -20,18 +130,13 @@ void ShellConstructor(void* instance) {
   data->Mode = 0;
   data->IsRunning = false;
   data->Result = nullptr;
-  data->ProcessHandle = 0;
-  data->ThreadHandle = 0;
-  data->OutputRead = 0;
-  data->InputWrite = 0;
+  data->Child = ChildHandles();
 }
 
 void ShellDestructor(void* instance) {
   PIPEWELL_GUARD({
     CloseChild(instance);
-    ShellData* data = DataOf(instance);
-    HostUnlockString(data->Result);
-    data->Result = nullptr;
+    ReplaceResult(DataOf(instance), nullptr);
   })
 }
 
@@ -51,11 +156,34 @@ void ShellExecuteWithParameters(void* instance, HostString command,
                                 HostString parameters) {
   PIPEWELL_GUARD({
     ShellData* data = DataOf(instance);
-    HostUnlockString(data->Result);
-    data->Result = nullptr;
+    ReplaceResult(data, nullptr);
     CloseChild(instance);
-    int32_t outcome = RunCommand(instance, command, parameters);
-    DataOf(instance)->ErrorCode = outcome;
+    RunOptions options;
+    options.wait = data->Mode == 0;
+    options.timeOutMs = data->TimeOut;
+    options.timerId = TimerId(instance);
+    options.tick = &TimerTick;
+    RunResult run =
+        RunCommand(&data->Child, CommandLine(command, parameters), options);
+    switch (run.status) {
+      case RunStatus::kNoShell:
+        ReplaceResult(data, HostBuildString(kNoShell, sizeof kNoShell - 1));
+        break;
+      case RunStatus::kTimedOut:
+        ReplaceResult(data, HostBuildString(kTimedOut, sizeof kTimedOut - 1));
+        break;
+      case RunStatus::kExited:
+        ReplaceResult(data,
+                      HostBuildString(run.output.bytes(),
+                                      static_cast<int>(run.output.length())));
+        break;
+      case RunStatus::kLost:
+        break;
+      case RunStatus::kWatching:
+        data->IsRunning = true;
+        break;
+    }
+    data->ErrorCode = run.outcome;
   })
 }
 
@@ -64,7 +192,11 @@ void ShellExecute(void* instance, HostString command) {
 }
 
 HostString ShellReadAll(void* instance) {
-  PIPEWELL_GUARD({ return ReadAvailable(instance); })
+  PIPEWELL_GUARD({
+    std::string bytes;
+    if (!ReadWaiting(DataOf(instance)->Child, &bytes)) return nullptr;
+    return HostBuildString(bytes.data(), static_cast<int>(bytes.size()));
+  })
   return nullptr;
 }
 

@@ -6,9 +6,16 @@
 #include "host_api.h"
 
 // The plug-in functions behind `Shell`, in the shapes the host calls them.
-// None lets an exception escape.
+// None lets an exception escape. This layer is the one writer of the
+// properties the host sees (Result, ErrorCode, IsRunning) and raises the
+// events; the process runner beneath it only reports.
 
 namespace pipewell {
+
+// Event system words, written by the host at registration; passed back to
+// "GetEventInstance" when an event is raised.
+extern uintptr_t g_dataAvailableEvent;
+extern uintptr_t g_completedEvent;
 
 // ErrorCode 0, TimeOut 2000, Mode 0, not running, Result nil, no handles.
 void ShellConstructor(void* instance);
