@@ -1,0 +1,198 @@
+// The process runner over the fake OS seam: what it collects, when it gives
+// up, and that it leaves no handle open and writes nothing but its record.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake_os_process.h"
+#include "process_runner.h"
+
+namespace {
+
+using pipewell::ChildHandles;
+using pipewell::RunOptions;
+using pipewell::RunResult;
+using pipewell::RunStatus;
+
+constexpr uintptr_t kTimerId = 0x5eed;
+
+void IgnoreTick(uintptr_t) {}
+
+class RunnerTest : public ::testing::Test {
+ protected:
+  void Given(const fakeos::Script& script, uint32_t now = 0) {
+    fakeos::Reset(script, now);
+  }
+
+  RunResult Wait(int32_t timeOutMs = 2000) {
+    RunOptions options;
+    options.timeOutMs = timeOutMs;
+    return pipewell::RunCommand(&child_, "the command", options);
+  }
+
+  RunResult Watch() {
+    RunOptions options;
+    options.wait = false;
+    options.timerId = kTimerId;
+    options.tick = &IgnoreTick;
+    return pipewell::RunCommand(&child_, "the command", options);
+  }
+
+  static std::string Output(const RunResult& r) {
+    return std::string(r.output.bytes() == nullptr ? "" : r.output.bytes(),
+                       r.output.length());
+  }
+
+  bool Empty() const {
+    return child_.process == 0 && child_.thread == 0 &&
+           child_.outputRead == 0 && child_.inputWrite == 0;
+  }
+
+  static std::string Pattern(size_t size) {
+    std::string s(size, '\0');
+    for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>('a' + i % 23);
+    return s;
+  }
+
+  ChildHandles child_;
+  fakeos::World& world_ = fakeos::TheWorld();
+};
+
+TEST_F(RunnerTest, WaitingCollectsEveryByteAcrossManyPassesAndDetaches) {
+  fakeos::Script s;
+  s.writes = Pattern(700 * 1024);  // several times the first buffer
+  s.writesPerPass = 5000;
+  s.exitAfterMs = 100;
+  s.exitCode = 3;
+  Given(s);
+  RunResult r = Wait(-1);
+  EXPECT_EQ(r.status, RunStatus::kExited);
+  EXPECT_EQ(r.outcome, 3);
+  EXPECT_EQ(Output(r), s.writes);
+  EXPECT_EQ(world_.commandLine, "the command");
+  EXPECT_TRUE(Empty());
+  EXPECT_EQ(fakeos::OpenHandles(), 0);
+  EXPECT_TRUE(world_.timers.empty());
+}
+
+TEST_F(RunnerTest, OutputWrittenJustBeforeTheExitIsCollected) {
+  fakeos::Script s;
+  s.writes = "last words\n";  // written and exited before the first check
+  s.exitAfterMs = 0;
+  Given(s);
+  RunResult r = Wait();
+  EXPECT_EQ(r.status, RunStatus::kExited);
+  EXPECT_EQ(Output(r), "last words\n");
+}
+
+TEST_F(RunnerTest, BufferKeptFromALargeRunDoesNotLeakIntoTheNext) {
+  fakeos::Script big;
+  big.writes = Pattern(300 * 1024);
+  big.writesPerPass = 1 << 20;
+  big.pipeCapacity = 1 << 20;
+  big.exitAfterMs = 2;
+  Given(big);
+  EXPECT_EQ(Output(Wait()), big.writes);
+  fakeos::Script small;
+  small.writes = "ok";
+  small.exitAfterMs = 0;
+  Given(small);
+  EXPECT_EQ(Output(Wait()), "ok");
+}
+
+TEST_F(RunnerTest, TimeLimitEndsTheChildEvenWhenTheTickCounterWraps) {
+  fakeos::Script s;
+  s.writes = "partial";
+  Given(s, 0xFFFFFFFFu - 20);  // the limit falls after the wrap
+  RunResult r = Wait(50);
+  EXPECT_EQ(r.status, RunStatus::kTimedOut);
+  EXPECT_EQ(r.outcome, pipewell::kOutcomeTimedOut);
+  EXPECT_TRUE(world_.terminated);
+  EXPECT_GE(world_.waits, 50);
+  EXPECT_LE(world_.waits, 52);
+  EXPECT_TRUE(Empty());
+  EXPECT_EQ(fakeos::OpenHandles(), 0);
+}
+
+TEST_F(RunnerTest, NoTimeLimitWaitsForAsLongAsTheChildRuns) {
+  fakeos::Script s;
+  s.exitAfterMs = 10000;
+  Given(s);
+  RunResult r = Wait(-1);
+  EXPECT_EQ(r.status, RunStatus::kExited);
+  EXPECT_FALSE(world_.terminated);
+  EXPECT_GE(world_.waits, 10000);
+}
+
+TEST_F(RunnerTest, WatchingKeepsTheChildAttachedUntilDetached) {
+  fakeos::Script s;
+  s.exitAfterMs = 0;
+  Given(s);
+  RunResult r = Watch();
+  EXPECT_EQ(r.status, RunStatus::kWatching);
+  EXPECT_EQ(r.outcome, 0);
+  EXPECT_EQ(world_.timers.count(kTimerId), 1u);
+  EXPECT_EQ(world_.timers[kTimerId], 100u);
+  EXPECT_EQ(child_.process, fakeos::kProcess);
+
+  fakeos::ChildWrites("chunk");
+  EXPECT_TRUE(pipewell::OutputWaiting(child_));
+  std::string bytes = "kept:";
+  EXPECT_TRUE(pipewell::ReadWaiting(child_, &bytes));
+  EXPECT_EQ(bytes, "kept:chunk");
+  EXPECT_FALSE(pipewell::OutputWaiting(child_));
+  pipewell::WriteToChild(child_, "in\r\n", 4);
+  EXPECT_EQ(world_.input, "in\r\n");
+
+  int32_t code = -7;
+  EXPECT_TRUE(pipewell::ChildExited(child_, &code));
+  EXPECT_EQ(code, 0);
+  pipewell::DetachChild(&child_, kTimerId);
+  EXPECT_TRUE(Empty());
+  EXPECT_TRUE(world_.timers.empty());
+  EXPECT_EQ(fakeos::OpenHandles(), 0);
+  EXPECT_FALSE(world_.terminated);  // detached, not ended
+}
+
+// Error paths: nothing started, nothing readable, nothing attached.
+TEST_F(RunnerTest, Failures) {
+  {
+    SCOPED_TRACE("no child can be created");
+    fakeos::Script s;
+    s.createFails = true;
+    Given(s);
+    RunResult r = Wait();
+    EXPECT_EQ(r.status, RunStatus::kNoShell);
+    EXPECT_EQ(r.outcome, pipewell::kOutcomeNoShell);
+    EXPECT_TRUE(Empty());
+    EXPECT_TRUE(world_.timers.empty());
+  }
+  {
+    SCOPED_TRACE("the child's status cannot be read");
+    fakeos::Script s;
+    s.statusUnreadable = true;
+    s.writes = "never collected";
+    Given(s);
+    RunResult r = Wait();
+    EXPECT_EQ(r.status, RunStatus::kLost);
+    EXPECT_EQ(r.outcome, pipewell::kOutcomeNoShell);
+    EXPECT_TRUE(Empty());
+    EXPECT_EQ(fakeos::OpenHandles(), 0);
+  }
+  {
+    SCOPED_TRACE("an empty record");
+    Given(fakeos::Script());
+    ChildHandles none;
+    std::string bytes;
+    int32_t code = 0;
+    EXPECT_FALSE(pipewell::OutputWaiting(none));
+    EXPECT_FALSE(pipewell::ReadWaiting(none, &bytes));
+    EXPECT_FALSE(pipewell::ChildExited(none, &code));
+    pipewell::WriteToChild(none, "x", 1);
+    EXPECT_TRUE(world_.input.empty());
+    pipewell::DetachChild(&none, 0);
+    EXPECT_EQ(fakeos::OpenHandles(), 0);
+  }
+}
+
+}  // namespace
