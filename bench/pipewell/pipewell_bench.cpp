@@ -10,7 +10,6 @@
 //                       [--library PATH]
 // --shell-only times the Shell runs alone (for profiling); --library loads
 // another build of the plug-in (to compare two versions on one machine).
-#include <dlfcn.h>
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
@@ -22,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin_loader.h"
 #include "rbhost.h"
 
 namespace {
@@ -211,14 +211,13 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--shell-only") == 0) shellOnly = true;
     if (std::strcmp(argv[i], "--library") == 0 && i + 1 < argc) library = argv[++i];
   }
-  void* lib = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (lib == nullptr) {
-    std::fprintf(stderr, "cannot load %s\n", library.c_str());
+  pipewell_loader::Plugin plugin;
+  std::string error;
+  if (!pipewell_loader::LoadPlugin(library, &plugin, &error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  auto pluginMain = reinterpret_cast<void (*)(void* (*)(const char*))>(
-      dlsym(lib, "REALPluginMain"));
-  pluginMain(&TimedResolve);
+  plugin.main(&TimedResolve);
 
   std::string file = dir + "/pipewell-bench-" + std::to_string(getpid()) + ".dat";
   if (!MakeFile(file, sizeMb)) {

@@ -1,7 +1,6 @@
 #include "plugin_fixture.h"
 
 #include <dirent.h>
-#include <dlfcn.h>
 #include <signal.h>
 #include <time.h>
 #include <unistd.h>
@@ -63,18 +62,14 @@ long NowMs() {
 
 }  // namespace
 
-const Library& Plugin() {
-  static Library lib = [] {
-    Library l;
-    l.handle = dlopen(PIPEWELL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    if (l.handle == nullptr) return l;
-    l.main = reinterpret_cast<void (*)(void* (*)(const char*))>(
-        dlsym(l.handle, "REALPluginMain"));
-    l.dispatchTimers =
-        reinterpret_cast<int (*)()>(dlsym(l.handle, "PipewellDispatchTimers"));
-    return l;
+const pipewell_loader::Plugin& Plugin() {
+  static pipewell_loader::Plugin plugin = [] {
+    pipewell_loader::Plugin loaded;
+    std::string error;
+    pipewell_loader::LoadPlugin(PIPEWELL_LIBRARY, &loaded, &error);
+    return loaded;
   }();
-  return lib;
+  return plugin;
 }
 
 void PluginTest::SetUp() {

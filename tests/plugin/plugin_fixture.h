@@ -7,20 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "plugin_loader.h"
 #include "rbhost.h"
 
-// Loads the real libpipewell.so with dlopen, as a host does, and drives
+// Loads the real libpipewell.so at run time, as a host does, and drives
 // `Shell` instances through the host stand-in the way REALbasic code would.
 
 namespace pwtest {
 
-// The loaded library's exports (loaded once per test program).
-struct Library {
-  void* handle = nullptr;
-  void (*main)(void* (*)(const char*)) = nullptr;
-  int (*dispatchTimers)() = nullptr;
-};
-const Library& Plugin();
+// The loaded library's exports (loaded once per test program; both null
+// when it cannot be loaded).
+const pipewell_loader::Plugin& Plugin();
 
 // What the event handlers of one instance saw.
 struct Events {

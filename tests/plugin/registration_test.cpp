@@ -173,8 +173,11 @@ TEST_F(RegistrationTest, HostWithoutRegisterClassRegistersNothing) {
 }
 
 TEST_F(RegistrationTest, ExportsOnlyEntryPointAndTimerPump) {
-  EXPECT_EQ(dlsym(Plugin().handle, "_ZN8pipewell10RunCommandEPvS0_S0_"),
+  void* handle = dlopen(PIPEWELL_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(handle, nullptr);
+  EXPECT_EQ(dlsym(handle, "_ZN8pipewell11DetachChildEPNS_12ChildHandlesEm"),
             nullptr);
+  dlclose(handle);  // drops only the reference this test took
   std::string cmd = std::string("nm -D --defined-only '") + PIPEWELL_LIBRARY +
                     "' 2>/dev/null";
   FILE* nm = popen(cmd.c_str(), "r");

@@ -118,9 +118,13 @@ int main(int argc, char** argv) {
     Usage();
     return 2;
   }
-  pipewell_run::Plugin plugin;
+  // By default the library beside this executable, else the one built with it.
+  std::string path = options.plugin;
+  if (path.empty()) path = pipewell_loader::LibraryBesideExecutable();
+  if (path.empty()) path = PIPEWELL_BUILT_LIBRARY;
+  pipewell_loader::Plugin plugin;
   std::string error;
-  if (!pipewell_run::LoadPlugin(options.plugin, &plugin, &error)) {
+  if (!pipewell_loader::LoadPlugin(path, &plugin, &error)) {
     std::fprintf(stderr, "pipewell-run: %s\n", error.c_str());
     return 1;
   }

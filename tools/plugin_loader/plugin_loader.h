@@ -1,0 +1,30 @@
+#ifndef PIPEWELL_PLUGIN_LOADER_H_
+#define PIPEWELL_PLUGIN_LOADER_H_
+
+#include <string>
+
+// Loads the Pipewell plug-in library the way a host does: by path, at run
+// time, never linked. Shared by the command-line client, the tests and the
+// benchmark. Each platform's loading call lives in its own file
+// (plugin_loader_<platform>.cpp).
+
+namespace pipewell_loader {
+
+// The plug-in's two exports.
+struct Plugin {
+  void (*main)(void* (*)(const char*)) = nullptr;  // REALPluginMain
+  int (*dispatchTimers)() = nullptr;               // PipewellDispatchTimers
+};
+
+// Loads the library at `path` and finds both exports. Fills `plugin` and
+// returns true, or returns false with a message in `error`. A loaded
+// library stays loaded until the process ends, as in a host.
+bool LoadPlugin(const std::string& path, Plugin* plugin, std::string* error);
+
+// The path of the plug-in library in this executable's own directory when
+// one is there to read, else empty.
+std::string LibraryBesideExecutable();
+
+}  // namespace pipewell_loader
+
+#endif  // PIPEWELL_PLUGIN_LOADER_H_

@@ -1,0 +1,41 @@
+#include "plugin_loader.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace pipewell_loader {
+
+bool LoadPlugin(const std::string& path, Plugin* plugin, std::string* error) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    const char* why = dlerror();
+    *error = "cannot load " + path + ": " + (why != nullptr ? why : "?");
+    return false;
+  }
+  Plugin found;
+  found.main = reinterpret_cast<void (*)(void* (*)(const char*))>(
+      dlsym(handle, "REALPluginMain"));
+  found.dispatchTimers =
+      reinterpret_cast<int (*)()>(dlsym(handle, "PipewellDispatchTimers"));
+  if (found.main == nullptr || found.dispatchTimers == nullptr) {
+    *error = path + " lacks the plug-in entry points";
+    return false;
+  }
+  *plugin = found;
+  return true;
+}
+
+std::string LibraryBesideExecutable() {
+  std::vector<char> path(4096);
+  ssize_t n = readlink("/proc/self/exe", path.data(), path.size() - 1);
+  if (n <= 0) return std::string();
+  std::string exe(path.data(), static_cast<size_t>(n));
+  size_t slash = exe.rfind('/');
+  if (slash == std::string::npos) return std::string();
+  std::string beside = exe.substr(0, slash) + "/libpipewell.so";
+  return access(beside.c_str(), R_OK) == 0 ? beside : std::string();
+}
+
+}  // namespace pipewell_loader
