@@ -3,9 +3,11 @@
 
 #include <cstddef>
 
-// Where a synchronous wait collects a child's whole output. Each platform
-// supplies the memory behind it in its own file (output_buffer_<kind>.cpp);
-// the portable one is a plain growable heap block. Main thread only.
+// Where a synchronous wait collects a child's whole output. The growth rule
+// is in output_buffer.cpp; the memory behind it comes from one file picked
+// by CMake (output_buffer_<kind>.cpp), which defines the constructor, the
+// destructor and GrowBlock: output_buffer_heap.cpp is a plain heap block
+// any system can use. Main thread only.
 
 namespace pipewell {
 
@@ -35,6 +37,10 @@ class OutputBuffer {
   size_t length() const { return length_; }
 
  private:
+  // Grows `block` (null when none yet) to `newSize` bytes keeping the first
+  // `oldSize`; the new address, or null with the old block left as it was.
+  static char* GrowBlock(char* block, size_t oldSize, size_t newSize);
+
   char* bytes_ = nullptr;
   size_t length_ = 0;
   size_t capacity_ = 0;

@@ -10,8 +10,6 @@
 namespace pipewell {
 namespace {
 
-constexpr size_t kInitialBuffer = 64 * 1024;
-
 // Collecting a large output costs mostly fresh pages, which the kernel must
 // fault in and zero, so the last buffer is kept for the next wait with its
 // pages handed back (ReleasePages) until reused. What stays is address space
@@ -21,6 +19,8 @@ constexpr size_t kKeepLimit =
 char* g_keptBytes = nullptr;
 size_t g_keptCapacity = 0;
 
+// No large-page advice: measured, it made a first large run slower, and the
+// kept buffer already spares later runs the page faults.
 void* MapPages(size_t size) {
   void* block = mmap(nullptr, size, PROT_READ | PROT_WRITE,
                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -58,20 +58,10 @@ OutputBuffer::~OutputBuffer() {
   munmap(bytes_, capacity_);
 }
 
-OutputBuffer::OutputBuffer(OutputBuffer&& other) noexcept
-    : bytes_(std::exchange(other.bytes_, nullptr)),
-      length_(std::exchange(other.length_, 0)),
-      capacity_(std::exchange(other.capacity_, 0)) {}
-
-bool OutputBuffer::Reserve() {
-  if (length_ < capacity_) return true;
-  size_t capacity = capacity_ == 0 ? kInitialBuffer : capacity_ * 2;
-  void* grown = bytes_ == nullptr ? MapPages(capacity)
-                                  : GrowPages(bytes_, capacity_, capacity);
-  if (grown == nullptr) return false;
-  bytes_ = static_cast<char*>(grown);
-  capacity_ = capacity;
-  return true;
+char* OutputBuffer::GrowBlock(char* block, size_t oldSize, size_t newSize) {
+  void* grown = block == nullptr ? MapPages(newSize)
+                                 : GrowPages(block, oldSize, newSize);
+  return static_cast<char*>(grown);
 }
 
 }  // namespace pipewell
