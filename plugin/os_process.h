@@ -15,7 +15,8 @@ namespace pipewell {
 
 using OsHandle = uintptr_t;
 
-// The four handles of a started child.
+// The four handles of a started child; the runner keeps them as its whole
+// record of the attached child (all 0 when none is attached).
 struct ChildHandles {
   OsHandle process = 0;     // what the PID property shows
   OsHandle thread = 0;      // primary thread where the platform has one

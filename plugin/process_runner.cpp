@@ -20,9 +20,9 @@ void Drain(OsHandle pipe, OutputBuffer* buffer) {
   }
 }
 
-// Collecting into one buffer that grows by remapping, and draining until a
-// short read, keeps a large synchronous output within a small factor of a
-// plain pipe (figures in the README's Benchmarks).
+// Draining each pass until a short read, into one buffer that grows
+// geometrically, keeps a large output within a small factor of a plain
+// pipe (figures in the README's Benchmarks).
 RunResult WaitForChild(ChildHandles* child, int32_t timeOutMs) {
   RunResult result;
   const uint32_t start = OsTickCount();

@@ -18,7 +18,7 @@ struct ShellData {
   int32_t Mode;       // 0 synchronous; 1 and 2 asynchronous
   bool IsRunning;     // an asynchronous child is being watched
   HostString Result;  // owns one reference, or nil
-  ChildHandles Child;  // the attached child, all 0 for none; the runner's
+  ChildHandles Child;  // the attached child, all 0 for none; runner-owned
 };
 
 static_assert(offsetof(ShellData, ErrorCode) == 0, "layout");
