@@ -1,17 +1,14 @@
 // The commands that read or change single records of the catalogue. Each
 // opens the catalogue through its own smDB, calls one store operation and
 // prints the outcome; the store does all file work.
-#include <cstdio>
 #include <string_view>
 
 #include "commands.h"
 #include "smDB.h"
 
-namespace {
+const sString DBfile = "db";
 
-void Print(std::string_view sText) {
-  if (!sText.empty()) std::fwrite(sText.data(), 1, sText.size(), stdout);
-}
+namespace {
 
 void PrintResult(bool bDone) { Print(bDone ? "!ok!" : "!error!"); }
 

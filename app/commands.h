@@ -1,14 +1,17 @@
-// The command handlers of Florrin. `main` picks one by the argument count and
-// the command word and calls it with the remaining arguments, in command-line
-// order. Each handler prints its data and its result marker on standard
-// output, with no line break, and returns; nothing is ever written to standard
-// error.
+// The command handlers of Florrin. The dispatcher (dispatch.h) picks one by
+// the argument count and the command word and calls it with the remaining
+// arguments, in command-line order. Each handler prints its data and its
+// result marker through the output path (output.h), with no line break, and
+// returns; the dispatcher writes the output once the handler is done. Nothing
+// is ever written to standard error.
 #ifndef FLORRIN_APP_COMMANDS_H_
 #define FLORRIN_APP_COMMANDS_H_
 
 #include "lmr.h"
+#include "output.h"
 
-// The catalogue's file name, "db" in the current directory.
+// The catalogue's file name, "db" in the current directory (defined with the
+// catalogue commands).
 extern const sString DBfile;
 
 // Writes "!err in parameters!\n": the answer to a command line that matches

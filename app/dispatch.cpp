@@ -2,6 +2,7 @@
 
 #include "catalogue-lock.h"
 #include "commands.h"
+#include "output.h"
 
 namespace {
 
@@ -43,13 +44,12 @@ const CommandRow* FindCommand(const sString& sWord, int iArgs) {
   return nullptr;
 }
 
-void Dispatch(const std::vector<sString>& words) {
-  if (words.empty()) {
-    ShowHelp();
-    return;
-  }
+namespace {
+
+void Run(const std::vector<sString>& words) {
   const CommandRow* pRow =
-      FindCommand(words[0], static_cast<int>(words.size()) - 1);
+      words.empty() ? nullptr
+                    : FindCommand(words[0], static_cast<int>(words.size()) - 1);
   if (pRow == nullptr) {
     ShowHelp();
     return;
@@ -63,4 +63,11 @@ void Dispatch(const std::vector<sString>& words) {
   }
   CatalogueLock lock(DBfile + ".lock");
   pRow->run(pArgs);
+}
+
+}  // namespace
+
+void Dispatch(const std::vector<sString>& words) {
+  Run(words);
+  FlushOutput();
 }

@@ -2,9 +2,8 @@
 // not through the store: a line that begins with "[" is a record header line
 // wherever it stands.
 #include <algorithm>
-#include <cstdio>
+#include <cstdint>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "commands.h"
@@ -14,31 +13,63 @@ namespace {
 
 constexpr char kNoFile[] = "No DB file found. !error!";
 
-void Print(std::string_view sText) {
-  if (!sText.empty()) std::fwrite(sText.data(), 1, sText.size(), stdout);
+// The name of a header line: from after its "[" to before the first "]";
+// without a "]" it is the whole line, "[" included.
+std::string_view HeaderName(std::string_view sLine) {
+  const size_t iEnd = sLine.find(']', 1);
+  if (iEnd == std::string_view::npos) return sLine;
+  return sLine.substr(1, iEnd - 1);
 }
 
-// Calls `fn` with the name of every record header line, in file order. The
-// name runs from after the first "[" to before the next "]"; without such a
-// "]" it is the whole line, "[" included. False when the file cannot be read.
+// Calls `fn` with the name of every header line in `sLines`, whole lines
+// (the last one may lack its "\n"). Only the "[" bytes are searched for, with
+// memchr; the lines between them are never split one by one.
+template <typename Fn>
+void NamesIn(std::string_view sLines, Fn& fn) {
+  size_t i = 0;
+  while ((i = sLines.find('[', i)) != std::string_view::npos) {
+    size_t iEnd = sLines.find('\n', i);
+    if (iEnd == std::string_view::npos) iEnd = sLines.size();
+    if (i == 0 || sLines[i - 1] == '\n')
+      fn(HeaderName(sLines.substr(i, iEnd - i)));
+    // No header starts before the next line.
+    i = iEnd;
+  }
+}
+
+// Calls `fn` with the name of every header line, in file order. The reader
+// hands out every line that is wholly in memory at once, and the one line
+// that spans two blocks on its own. False when the file cannot be read.
 template <typename Fn>
 bool ForEachName(const sString& sFile, Fn fn) {
   LineReader reader;
   if (!reader.Open(sFile)) return false;
-  std::string_view sTemp;
-  // A header line holds "[", so lines without one are passed over in bulk.
-  while (reader.SkipToLineWith("["), reader.Next(&sTemp)) {
-    if (sTemp.empty() || sTemp[0] != '[') continue;
-    int iStart = FindInStr(sTemp, "[", 0) + 1;
-    int iEnd = FindInStr(sTemp, "]", iStart);
-    if (iEnd < 0) {
-      fn(sTemp);
-    } else {
-      fn(sTemp.substr(static_cast<size_t>(iStart),
-                      static_cast<size_t>(iEnd - iStart)));
-    }
+  std::string_view sLine;
+  for (;;) {
+    NamesIn(reader.SkipWholeLines(), fn);
+    if (!reader.Next(&sLine)) return true;
+    NamesIn(sLine, fn);
   }
-  return true;
+}
+
+// A name to sort, as its place in the block of all names and a key of the
+// eight bytes that follow the prefix every name shares: most comparisons are
+// then decided by one integer compare.
+struct SortName {
+  uint64_t key;
+  size_t off;
+  size_t len;
+};
+
+uint64_t KeyAfter(std::string_view sName, size_t iPrefix) {
+  uint64_t key = 0;
+  for (size_t i = 0; i < 8; ++i) {
+    const size_t at = iPrefix + i;
+    const unsigned char c =
+        at < sName.size() ? static_cast<unsigned char>(sName[at]) : 0;
+    key = (key << 8) | c;
+  }
+  return key;
 }
 
 }  // namespace
@@ -46,54 +77,41 @@ bool ForEachName(const sString& sFile, Fn fn) {
 void ShowHelp() { Print("!err in parameters!\n"); }
 
 void fList() {
-  // Names are printed as they are found; a file that vanished after the
-  // readability test prints nothing.
-  {
-    LineReader probe;
-    if (!probe.Open(DBfile)) {
-      Print(kNoFile);
-      return;
-    }
-  }
-  // Names are collected and written in large pieces.
-  sString sOut;
-  ForEachName(DBfile, [&sOut](std::string_view sName) {
-    sOut.append(sName);
-    sOut.push_back('|');
-    if (sOut.size() >= (1 << 16)) {
-      Print(sOut);
-      sOut.clear();
-    }
-  });
-  Print(sOut);
+  if (!ForEachName(DBfile, [](std::string_view sName) { PrintItem(sName); }))
+    Print(kNoFile);
 }
 
 void fListByName() {
-  // The names are gathered in one block and sorted as views into it: no
-  // string per name to allocate, and nothing but views moved by the sort.
-  // Offsets are kept while the block grows, since growing moves it.
+  // The names are gathered in one block and sorted as places in it: no
+  // string per name to allocate, and nothing but small records moved.
   sString sAll;
-  std::vector<std::pair<size_t, size_t>> vSpans;
-  bool bRead = ForEachName(DBfile, [&sAll, &vSpans](std::string_view sName) {
-    vSpans.emplace_back(sAll.size(), sName.size());
+  std::vector<SortName> vNames;
+  bool bRead = ForEachName(DBfile, [&sAll, &vNames](std::string_view sName) {
+    vNames.push_back({0, sAll.size(), sName.size()});
     sAll.append(sName);
   });
   if (!bRead) {
     Print(kNoFile);
     return;
   }
-  std::vector<std::string_view> vList;
-  vList.reserve(vSpans.size());
-  for (const auto& span : vSpans)
-    vList.emplace_back(sAll.data() + span.first, span.second);
-  // Views compare as unsigned bytes, a prefix first: capitals before small
-  // letters.
-  std::sort(vList.begin(), vList.end());
-  sString sOut;
-  sOut.reserve(sAll.size() + vList.size());
-  for (std::string_view sName : vList) {
-    sOut.append(sName);
-    sOut.push_back('|');
+  auto view = [&sAll](const SortName& n) {
+    return std::string_view(sAll.data() + n.off, n.len);
+  };
+  size_t iPrefix = vNames.empty() ? 0 : vNames[0].len;
+  for (const SortName& n : vNames) {
+    const std::string_view a = view(vNames[0]), b = view(n);
+    size_t i = 0;
+    while (i < iPrefix && i < b.size() && a[i] == b[i]) ++i;
+    iPrefix = i;
   }
-  Print(sOut);
+  for (SortName& n : vNames) n.key = KeyAfter(view(n), iPrefix);
+  // Unsigned byte order, a prefix first: capitals before small letters. Equal
+  // keys are settled by the whole names (string_view compares as unsigned
+  // bytes).
+  std::sort(vNames.begin(), vNames.end(),
+            [&view](const SortName& x, const SortName& y) {
+              if (x.key != y.key) return x.key < y.key;
+              return view(x) < view(y);
+            });
+  for (const SortName& n : vNames) PrintItem(view(n));
 }

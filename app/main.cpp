@@ -2,10 +2,7 @@
 // the only result; the exit status is always 0.
 #include <vector>
 
-#include "commands.h"
 #include "dispatch.h"
-
-const sString DBfile = "db";
 
 int main(int argc, char* argv[]) {
   std::vector<sString> words;

@@ -4,11 +4,10 @@
 #include <vector>
 
 #include "imdb-search.h"
+#include "output.h"
 #include "web-text.h"
 
 namespace {
-
-void Print(const sString& s) { std::fwrite(s.data(), 1, s.size(), stdout); }
 
 // Whether a line of the search page opens a listed section.
 bool IsListHeading(const sString& sLine) {

@@ -1,8 +1,6 @@
 // The web import commands: "--autoadd", "--urladd" and "--printsearch".
 #include "commands.h"
 
-#include <cstdio>
-
 #include "get-put-line.h"
 #include "imdb-search.h"
 #include "movie-details.h"
@@ -13,8 +11,6 @@ namespace {
 
 // The working file that holds the downloaded title page.
 const char kMovieFile[] = "imbd-movie.htm";
-
-void Print(const char* s) { std::fputs(s, stdout); }
 
 // Whether `sRec` + ".jpg" names a file in the current folder. A name holding
 // a path separator, or "." or "..", would put the poster somewhere else; it is

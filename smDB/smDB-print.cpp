@@ -2,50 +2,20 @@
 // of records whose field holds a text.
 #include "smDB.h"
 
-#include <cstdio>
 #include <string_view>
 
 #include "line-reader.h"
+#include "movie-fields.h"
+#include "output.h"
 #include "record-lines.h"
 
 namespace {
 
-// The movie record's keys in print order.
-const char* const kMovieKeys[11] = {"plot",     "tagline",  "rate", "year",
-                                    "director", "runtime",  "comments",
-                                    "pic",      "Act",      "Genre", "Type"};
-constexpr int kPicIndex = 7;
-
 int MovieKeyIndex(std::string_view key) {
-  for (int i = 0; i < 11; ++i)
+  for (int i = 0; i < kMovieFields; ++i)
     if (key == kMovieKeys[i]) return i;
   return -1;
 }
-
-void Print(std::string_view sText) {
-  if (!sText.empty()) std::fwrite(sText.data(), 1, sText.size(), stdout);
-}
-
-// Output collected in memory and written in large pieces: a filter may list
-// a great many titles.
-class BufferedOutput {
- public:
-  BufferedOutput() = default;
-  ~BufferedOutput() { Print(text_); }
-  BufferedOutput(const BufferedOutput&) = delete;
-  BufferedOutput& operator=(const BufferedOutput&) = delete;
-
-  void Add(std::string_view sText) {
-    text_.append(sText);
-    if (text_.size() >= (1 << 16)) {
-      Print(text_);
-      text_.clear();
-    }
-  }
-
- private:
-  sString text_;
-};
 
 // toupper as the program has it: it never changes the locale, so only a to z
 // are mapped and every other byte, those above 127 included, stays.
@@ -70,6 +40,73 @@ bool HoldsIgnoringCase(std::string_view value, std::string_view sWantedUp) {
   return false;
 }
 
+// The filter's pass over the catalogue, fed whole lines in file order.
+//
+// Any line holding "[" anywhere names the current record, which is not the
+// record-body rule: a bracketed word in a value renames the record from
+// there on. Lines before the first such line are skipped. Only those lines
+// and the lines of the wanted key matter, and a line of that key begins with
+// the key and "="; so the lines are never split one by one: "[" and the key
+// are searched for (memchr at heart) and only the lines they fall in are
+// looked at.
+class FilterScan {
+ public:
+  FilterScan(const sString& sField, const sString& sWantedUp)
+      : sField_(sField), sKeyEq_(sField + "="), sWantedUp_(sWantedUp) {}
+
+  // Scans `sLines`, whole lines (the last one may lack its "\n"), printing
+  // the name of the record for each matching line.
+  void Lines(std::string_view sLines) {
+    constexpr size_t npos = std::string_view::npos;
+    size_t iBracket = sLines.find('[');
+    size_t iKey = sLines.find(sKeyEq_);
+    while (iBracket != npos || iKey != npos) {
+      if (iKey < iBracket) {
+        size_t iEnd = LineEnd(sLines, iKey);
+        // A key line that also holds "[" is a naming line, dealt with
+        // below; the key must begin its line.
+        if (iBracket > iEnd && (iKey == 0 || sLines[iKey - 1] == '\n'))
+          KeyLine(sLines.substr(iKey, iEnd - iKey));
+        iKey = sLines.find(sKeyEq_, iKey + 1);
+        continue;
+      }
+      // The search for "[" starts at a line start, so this is the first "["
+      // of its line: the name runs from after it to the next "]"; without
+      // one it is the whole line.
+      const size_t iEnd = LineEnd(sLines, iBracket);
+      const size_t iClose = sLines.substr(0, iEnd).find(']', iBracket);
+      if (iClose != npos) {
+        sName_.assign(sLines.substr(iBracket + 1, iClose - iBracket - 1));
+      } else {
+        const size_t iStart = sLines.rfind('\n', iBracket) + 1;  // npos+1 == 0
+        sName_.assign(sLines.substr(iStart, iEnd - iStart));
+      }
+      bStarted_ = true;
+      iBracket = sLines.find('[', iEnd);
+      if (iKey < iEnd) iKey = sLines.find(sKeyEq_, iEnd);
+    }
+  }
+
+ private:
+  static size_t LineEnd(std::string_view sLines, size_t i) {
+    const size_t iEnd = sLines.find('\n', i);
+    return iEnd == std::string_view::npos ? sLines.size() : iEnd;
+  }
+
+  void KeyLine(std::string_view line) {
+    if (!bStarted_) return;
+    std::string_view key, value;
+    if (!SplitField(line, &key, &value) || key != sField_) return;
+    if (HoldsIgnoringCase(value, sWantedUp_)) PrintItem(sName_);
+  }
+
+  const sString& sField_;
+  const sString sKeyEq_;
+  const sString& sWantedUp_;
+  bool bStarted_ = false;
+  sString sName_;
+};
+
 }  // namespace
 
 bool smDB::printRec(const sString& sRec) {
@@ -81,7 +118,7 @@ bool smDB::printRec(const sString& sRec) {
 
   // A field the record lacks is printed empty; a repeated key keeps its last
   // value.
-  sString values[11];
+  sString values[kMovieFields];
   while (reader.Next(&line)) {
     if (StartsRecord(line)) break;
     std::string_view key, value;
@@ -89,11 +126,8 @@ bool smDB::printRec(const sString& sRec) {
     int i = MovieKeyIndex(key);
     if (i >= 0) values[i].assign(value);
   }
-  RemFromStr(&values[kPicIndex], "\r");
-  for (const sString& sValue : values) {
-    Print(sValue);
-    Print("|");
-  }
+  RemFromStr(&values[kPicField], "\r");
+  for (const sString& sValue : values) PrintItem(sValue);
   return true;
 }
 
@@ -103,32 +137,13 @@ bool smDB::printFilter(const sString& sField, const sString& sWanted) {
   UCase(&sWantedUp);
   LineReader reader;
   if (!reader.Open(DBfile)) return false;
-
-  // Any line holding "[" anywhere names the current record, which is not
-  // the record-body rule: a bracketed word in a value renames the record
-  // from there on. Lines before the first such line are skipped.
-  BufferedOutput out;
-  bool bStarted = false;
-  sString sName;
-  // Only header lines and lines of the wanted key matter; a line of that key
-  // begins with the key and "=", so other lines are passed over in bulk.
-  const sString sKeyEq = sField + "=";
+  FilterScan scan(sField, sWantedUp);
   std::string_view line;
-  while (reader.SkipToLineWith("[", sKeyEq), reader.Next(&line)) {
-    if (line.find('[') != std::string_view::npos) {
-      bStarted = true;
-      sName.assign(BracketName(line));
-      continue;
-    }
-    if (!bStarted) continue;
-    std::string_view key, value;
-    if (!SplitField(line, &key, &value) || key != sField) continue;
-    if (HoldsIgnoringCase(value, sWantedUp)) {
-      out.Add(sName);
-      out.Add("|");
-    }
+  for (;;) {
+    scan.Lines(reader.SkipWholeLines());
+    if (!reader.Next(&line)) return true;
+    scan.Lines(line);
   }
-  return true;
 }
 
 void smDB::UCase(sString* sTxt) {

@@ -1,9 +1,9 @@
 #include "smDB.h"
 
-#include <initializer_list>
 #include <string_view>
 
 #include "line-reader.h"
+#include "movie-fields.h"
 #include "record-lines.h"
 #include "scratch-file.h"
 
@@ -17,13 +17,17 @@ bool MovieBody(const sString& sRec, const sString& sPlot, const sString& sTag,
                const sString& sDir, const sString& sTime,
                const sString& sComm, const sString& sPic, const sString& sAct,
                const sString& sGen, const sString& sType, sString* pBody) {
-  for (const sString* pValue : {&sRec, &sPlot, &sTag, &sRate, &sYear, &sDir,
-                                &sTime, &sComm, &sPic, &sAct, &sGen, &sType})
+  const sString* const pValues[kMovieFields] = {
+      &sPlot, &sTag, &sRate, &sYear, &sDir, &sTime,
+      &sComm, &sPic, &sAct,  &sGen,  &sType};
+  if (HasLineBreak(sRec)) return false;
+  for (const sString* pValue : pValues)
     if (HasLineBreak(*pValue)) return false;
-  *pBody = "plot=" + sPlot + "\ntagline=" + sTag + "\nrate=" + sRate +
-           "\nyear=" + sYear + "\ndirector=" + sDir + "\nruntime=" + sTime +
-           "\ncomments=" + sComm + "\npic=" + sPic + "\nAct=" + sAct +
-           "\nGenre=" + sGen + "\nType=" + sType;
+  pBody->clear();
+  for (int i = 0; i < kMovieFields; ++i) {
+    if (i > 0) pBody->push_back('\n');
+    pBody->append(kMovieKeys[i]).append("=").append(*pValues[i]);
+  }
   return true;
 }
 

@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include "output.h"
+
 namespace {
 
 std::string Printed(const sString& line) {
   testing::internal::CaptureStdout();
   printInfoLine(line);
-  std::fflush(stdout);
+  FlushOutput();
   return testing::internal::GetCapturedStdout();
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "output.h"
 #include "smDB.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
@@ -46,11 +47,13 @@ class CatalogueTest : public ::testing::Test {
   std::string PrintRec(const std::string& title, bool* ok) {
     testing::internal::CaptureStdout();
     *ok = db_.printRec(title);
+    FlushOutput();
     return testing::internal::GetCapturedStdout();
   }
   std::string Filter(const std::string& field, const std::string& wanted) {
     testing::internal::CaptureStdout();
     EXPECT_TRUE(db_.printFilter(field, wanted));
+    FlushOutput();
     return testing::internal::GetCapturedStdout();
   }
 

@@ -8,6 +8,7 @@
 
 #include "get-put-line.h"
 #include "line-reader.h"
+#include "output.h"
 #include "smDB.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
@@ -189,6 +190,7 @@ TEST_F(LargeFileTest, FilterListsEveryMatchInOrder) {
   }
   testing::internal::CaptureStdout();
   EXPECT_TRUE(db_.printFilter("Genre", "drama"));
+  FlushOutput();
   EXPECT_EQ(expected, testing::internal::GetCapturedStdout());
 }
 

@@ -1,7 +1,7 @@
 // Conversion of Florrin's byte strings to the UTF-16 text that the wide
 // Windows functions take. Only the Windows build has it.
-#ifndef FLORRIN_SMDB_WIDE_NAME_WIN32_H_
-#define FLORRIN_SMDB_WIDE_NAME_WIN32_H_
+#ifndef FLORRIN_BASE_WIDE_NAME_WIN32_H_
+#define FLORRIN_BASE_WIDE_NAME_WIN32_H_
 
 #include <string>
 #include <string_view>
@@ -13,4 +13,4 @@
 // there for the wide functions, as it does for the narrow ones.
 bool Widen(std::string_view sText, std::wstring* pWide);
 
-#endif  // FLORRIN_SMDB_WIDE_NAME_WIN32_H_
+#endif  // FLORRIN_BASE_WIDE_NAME_WIN32_H_

@@ -5,8 +5,8 @@
 // is larger than any size) yields the whole text, and a search that finds
 // nothing yields -1. A length computed from a failed search is therefore
 // "the whole text", never a crash.
-#ifndef FLORRIN_APP_LMR_H_
-#define FLORRIN_APP_LMR_H_
+#ifndef FLORRIN_BASE_LMR_H_
+#define FLORRIN_BASE_LMR_H_
 
 #include <string>
 #include <string_view>
@@ -41,4 +41,4 @@ int FindInStr(std::string_view strText, std::string_view strToFind,
 // too. An empty `strToRem` leaves the text unchanged.
 void RemFromStr(sString* strText, std::string_view strToRem);
 
-#endif  // FLORRIN_APP_LMR_H_
+#endif  // FLORRIN_BASE_LMR_H_

@@ -15,7 +15,7 @@ class smDB : public sTxtDB {
 
   using sTxtDB::addRec;
 
-  // Prints the record's eleven values to standard output, in field order,
+  // Prints (output.h) the record's eleven values, in field order,
   // each followed by "|"; a field the record lacks is printed empty, a
   // repeated key by its last value, "pic" without "\r". False (nothing
   // printed) when the store is closed or the title is absent.

@@ -1,0 +1,26 @@
+// Florrin's standard output, the one path every command prints through.
+//
+// A run's whole output is an interface that a calling program reads. It is
+// collected in a buffer and written in large pieces, and flushed once, when
+// the command has ended (FlushOutput), so the many small pieces of a listing
+// cost no library call each. It goes through the C runtime's stdout, whose
+// mode is left alone (text mode on Windows, so the one "\n" Florrin prints
+// reads as the platform's line end).
+#ifndef FLORRIN_BASE_OUTPUT_H_
+#define FLORRIN_BASE_OUTPUT_H_
+
+#include <string_view>
+
+// Appends `sText` to the output.
+void Print(std::string_view sText);
+
+// Appends `sText` followed by "|": one item of a listing or of a record's
+// values.
+void PrintItem(std::string_view sText);
+
+// Writes what is still buffered to standard output and flushes the stream.
+// A failed write is not reported: Florrin never prints a diagnostic, and
+// there is nowhere else to say it.
+void FlushOutput();
+
+#endif  // FLORRIN_BASE_OUTPUT_H_

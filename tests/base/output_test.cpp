@@ -1,0 +1,60 @@
+// The one output path: pieces reach standard output in order and whole, and
+// nothing printed is left behind once the output is flushed.
+#include "output.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+class OutputTest : public ::testing::Test {
+ protected:
+  // What reaches standard output from `fn` and the flush after it.
+  template <typename Fn>
+  std::string Printed(Fn fn) {
+    std::fflush(stdout);
+    testing::internal::CaptureStdout();
+    fn();
+    FlushOutput();
+    return testing::internal::GetCapturedStdout();
+  }
+};
+
+TEST_F(OutputTest, PiecesAndItemsComeOutInOrder) {
+  EXPECT_EQ(std::string("a|b|c\0d", 7), Printed([] {
+              PrintItem("a");
+              Print("");
+              PrintItem("b");
+              Print(std::string_view("c\0d", 3));
+            }));
+  EXPECT_EQ("|", Printed([] { PrintItem(""); }));
+}
+
+TEST_F(OutputTest, AFlushLeavesNothingBehind) {
+  EXPECT_EQ("one", Printed([] { Print("one"); }));
+  EXPECT_EQ("", Printed([] {}));
+}
+
+TEST_F(OutputTest, OutputLongerThanTheBufferComesOutWholeAndInOrder) {
+  // Small pieces that fill the buffer many times over, pieces that end
+  // exactly at its edge, and single pieces larger than it.
+  std::string expected;
+  const std::string text = Printed([&expected] {
+    for (int i = 0; i < 30000; ++i) {
+      const std::string name = "Name " + std::to_string(i);
+      PrintItem(name);
+      expected += name + "|";
+    }
+    for (size_t n : {size_t{1} << 16, size_t{1} << 17, size_t{3}}) {
+      const std::string big(n, static_cast<char>('a' + n % 26));
+      Print(big);
+      expected += big;
+    }
+  });
+  EXPECT_EQ(expected.size(), text.size());
+  EXPECT_TRUE(expected == text);
+}
+
+}  // namespace
