@@ -1,8 +1,6 @@
 // Linux: sync_file_range(SYNC_FILE_RANGE_WRITE) starts the write-back of a
-// range and returns at once. Measured on a 44 MB catalogue rewrite on an
-// otherwise quiet disk, the final fdatasync then waits a few milliseconds
-// instead of some thirty, while the copy itself gets slower by part of that:
-// about 8 ms less in all. On a disk that is busy anyway it gains nothing.
+// range and returns at once, so the final fdatasync of a large rewrite finds
+// little left to wait for (figures in the README's Benchmarks).
 #include "write-back.h"
 
 #include <fcntl.h>
@@ -11,8 +9,7 @@
 namespace {
 
 // Write-back stops short of the page being appended to: a write into a page
-// that is under write-back has to wait until the disk has it, which made
-// the copy half again as slow.
+// under write-back waits until the disk has it.
 constexpr int64_t kAlign = 1 << 16;
 
 }  // namespace
