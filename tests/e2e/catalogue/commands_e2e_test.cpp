@@ -101,6 +101,19 @@ TEST_F(CommandsTest, ListByNameKeepsDuplicatesAndSortsBytesUnsigned) {
   EXPECT_EQ("1|Z|z|z|\xc3\xa9|", Run({"--listbyname"}));
 }
 
+TEST_F(CommandsTest, ListByNameSortsNamesAlikeFarIntoThem) {
+  // Names that all begin alike, that stay alike for more than eight bytes
+  // after that, that begin others, or go on with a NUL or a byte above 127.
+  const std::string nul(1, '\0');
+  GivenDb(kHeader + "[Movie 0000000012b]\n[Movie 0000000012a]\n" +
+          "[Movie 00000000]\n[Movie 0000000012]\n[Movie 00000000\xff]\n" +
+          "[Movie 00000000" + nul + "]\n[Movie 0]");
+  EXPECT_EQ("Movie 0|Movie 00000000|Movie 00000000" + nul +
+                "|Movie 0000000012|Movie 0000000012a|Movie 0000000012b|"
+                "Movie 00000000\xff|",
+            Run({"--listbyname"}));
+}
+
 TEST_F(CommandsTest, ListingsOfALargeCatalogue) {
   // Far more than one read block, with lines of every length.
   std::string db = kHeader, list, plots;
