@@ -6,6 +6,47 @@
 
 namespace {
 
+// The answer to "--help" and "-h". A calling program never asks for it, so
+// unlike every other answer it ends with a line break, for a person.
+constexpr char kUsage[] =
+    "usage: florrin COMMAND [ARGUMENT...]\n"
+    "Keeps a movie catalogue in the file db in the current folder; one\n"
+    "command per run, its answer on standard output without a line break.\n"
+    "\n"
+    "  -l,   --list                      titles in file order, each with a |\n"
+    "  -lbn, --listbyname                titles sorted, each with a |\n"
+    "  -d,   --del TITLE                 delete a record\n"
+    "  -g,   --get TITLE FIELD           print one field\n"
+    "  -e,   --edit TITLE FIELD VALUE    change one field\n"
+    "  -a,   --add TITLE F1 ... F11      add a record with the eleven fields\n"
+    "  -c,   --change TITLE F1 ... F11   replace the eleven fields\n"
+    "  -pr,  --printrec TITLE            the eleven values, each with a |\n"
+    "  -fl,  --filter FIELD TEXT         titles whose FIELD contains TEXT\n"
+    "  -t,   --autoadd TITLE             import the first match from the site\n"
+    "  -u,   --urladd TITLE ADDRESS      import from a known title page\n"
+    "  -ps,  --printsearch TITLE         list the site's matches\n"
+    "  -h,   --help                      this summary\n"
+    "        --version                   the version\n"
+    "\n"
+    "Fields, in order: plot tagline rate year director runtime comments pic\n"
+    "Act Genre Type. Changes answer !ok! or an !error! marker; a command line\n"
+    "that matches no command answers \"!err in parameters!\". Exit status: 0.\n"
+    "See florrin(1).\n";
+
+constexpr char kVersion[] = "florrin " FLORRIN_VERSION "\n";
+
+// "--help", "-h" and "--version" alone; with any argument they are unknown
+// words like every other.
+bool AnswerAboutItself(const std::vector<sString>& words) {
+  if (words.size() != 1) return false;
+  const char* sText = nullptr;
+  if (words[0] == "--help" || words[0] == "-h") sText = kUsage;
+  if (words[0] == "--version") sText = kVersion;
+  if (sText == nullptr) return false;
+  Print(sText);
+  return true;
+}
+
 // In the order the dispatcher tests them. Words are only recognised with
 // their own argument count.
 const CommandRow kCommands[] = {
@@ -47,6 +88,7 @@ const CommandRow* FindCommand(const sString& sWord, int iArgs) {
 namespace {
 
 void Run(const std::vector<sString>& words) {
+  if (AnswerAboutItself(words)) return;
   const CommandRow* pRow =
       words.empty() ? nullptr
                     : FindCommand(words[0], static_cast<int>(words.size()) - 1);

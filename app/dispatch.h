@@ -23,10 +23,12 @@ struct CommandRow {
 const CommandRow* FindCommand(const sString& sWord, int iArgs);
 
 // Runs the command line `words` (the words after the program name): the
-// matching handler, under the catalogue lock when the command changes files,
-// or ShowHelp when no row matches (no words, an unknown word, or a word given
-// with a count its row does not have). Then writes what the command printed
-// to standard output (FlushOutput), after the lock has been released.
+// usage summary for "--help" or "-h" alone, the name and version for
+// "--version" alone, else the matching handler, under the catalogue lock
+// when the command changes files, or ShowHelp when no row matches (no words,
+// an unknown word, or a word given with a count its row does not have).
+// Then writes what was printed to standard output (FlushOutput), after the
+// lock has been released.
 void Dispatch(const std::vector<sString>& words);
 
 #endif  // FLORRIN_APP_DISPATCH_H_
