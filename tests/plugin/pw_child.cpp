@@ -4,6 +4,9 @@
 //   sleep:MS             pause
 //   echo                 copy standard input to standard output until EOF
 //   line                 read one line (through LF) and write it back
+//   take:N               read N bytes (fewer at end of file), write them back
+//   stdin                write "open\n" when standard input has nothing to
+//                        read, "eof\n" at its end, "data\n" when bytes wait
 //   big:N                write N bytes of a known pattern (byte i = i % 251)
 //   bytes                write every byte value 0..255 once
 //   pidfile:PATH         write this process's id to PATH
@@ -14,9 +17,11 @@
 //   fds                  write the open descriptor numbers, space-separated
 //   exit:N               exit with status N
 #include <dirent.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -74,6 +79,22 @@ void Step(const std::string& arg) {
       if (c == '\n') break;
     }
     WriteAll(1, line.data(), line.size());
+  } else if (verb == "take") {
+    char buf[4096];
+    for (long left = std::atol(value); left > 0;) {
+      ssize_t n = read(0, buf, static_cast<size_t>(std::min<long>(left, sizeof buf)));
+      if (n <= 0) break;
+      WriteAll(1, buf, static_cast<size_t>(n));
+      left -= n;
+    }
+  } else if (verb == "stdin") {
+    struct pollfd p = {0, POLLIN, 0};
+    const char* state = "open\n";
+    if (poll(&p, 1, 0) > 0) {
+      char c;
+      state = read(0, &c, 1) == 1 ? "data\n" : "eof\n";
+    }
+    WriteAll(1, state, std::strlen(state));
   } else if (verb == "big") {
     long total = std::atol(value);
     char buf[65536];

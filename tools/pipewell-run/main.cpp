@@ -1,82 +1,30 @@
 // pipewell-run: runs one command through the plug-in's Shell class, as
-// REALbasic code would, with the host stand-in playing the runtime.
-//
-//   pipewell-run [--mode 0|1|2] [--timeout MS] [--plugin PATH]
-//                COMMAND [PARAMETERS]
-#include <time.h>
-
+// REALbasic code would, with the host stand-in playing the runtime. The
+// usage line and the options are in options.cpp and pipewell-run(1).
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
+#include "console_io.h"
+#include "options.h"
 #include "plugin_loader.h"
 #include "rbhost.h"
 
 namespace {
 
-struct Options {
-  int mode = 0;
-  bool haveTimeout = false;
-  int timeout = 0;
-  std::string plugin;
-  std::string command;
-  bool haveParameters = false;
-  std::string parameters;
-};
+// Exit statuses of our own, apart from the command's exit code; the same
+// numbers as timeout(1) and the shells use.
+constexpr int kExitUsage = 2;
+constexpr int kExitTimedOut = 124;
+constexpr int kExitFailed = 125;
+constexpr int kExitNoShell = 127;
+
+// The Shell's ErrorCode values that are not exit codes.
+constexpr int kErrorNoShell = -1;
+constexpr int kErrorTimedOut = -2;
 
 // Whether the last byte written to stdout ended a line.
 bool g_atLineStart = true;
 bool g_completed = false;
-
-void Usage() {
-  std::fputs(
-      "usage: pipewell-run [--mode 0|1|2] [--timeout MS] [--plugin PATH] "
-      "COMMAND [PARAMETERS]\n"
-      "  mode 0 waits and prints Result, then ErrorCode; modes 1 and 2 print\n"
-      "  each DataAvailable chunk as it is read, then Completed and "
-      "ErrorCode.\n",
-      stderr);
-}
-
-bool ParseInt(const char* text, int* out) {
-  char* end = nullptr;
-  long value = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0') return false;
-  *out = static_cast<int>(value);
-  return true;
-}
-
-bool ParseArgs(int argc, char** argv, Options* o) {
-  int positional = 0;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    bool hasValue = i + 1 < argc;
-    if (positional == 0 && arg == "--mode" && hasValue) {
-      if (!ParseInt(argv[++i], &o->mode)) return false;
-    } else if (positional == 0 && arg == "--timeout" && hasValue) {
-      if (!ParseInt(argv[++i], &o->timeout)) return false;
-      o->haveTimeout = true;
-    } else if (positional == 0 && arg == "--plugin" && hasValue) {
-      o->plugin = argv[++i];
-    } else if (positional == 0 && arg == "--" && i + 1 < argc) {
-      o->command = argv[++i];  // a command that itself starts with '-'
-      positional = 1;
-    } else if (positional == 0 && arg.size() > 1 && arg[0] == '-') {
-      return false;
-    } else if (positional == 0) {
-      o->command = arg;
-      positional = 1;
-    } else if (positional == 1) {
-      o->parameters = arg;
-      o->haveParameters = true;
-      positional = 2;
-    } else {
-      return false;
-    }
-  }
-  return positional > 0;
-}
 
 void Emit(const std::string& bytes) {
   if (bytes.empty()) return;
@@ -105,37 +53,86 @@ void OnCompleted(void* shell) {
   g_completed = true;
 }
 
-void SleepMs(int ms) {
-  struct timespec pause = {ms / 1000, (ms % 1000) * 1000000L};
-  nanosleep(&pause, nullptr);
+// The exit status that stands for the Shell's outcome. -1 means "No shell
+// available" only when Result says so; otherwise the child's status could
+// not be read, which is our failure, not the command's.
+int ExitStatusOf(int errorCode, const std::string& result) {
+  if (errorCode == kErrorTimedOut) return kExitTimedOut;
+  if (errorCode == kErrorNoShell) {
+    return result == "No shell available" ? kExitNoShell : kExitFailed;
+  }
+  if (errorCode < 0 || errorCode > 255) return kExitFailed;
+  return errorCode;
+}
+
+// The host's event loop for modes 1 and 2: pumps the plug-in's timers until
+// Completed, and meanwhile hands whatever arrives on our standard input to
+// the command through Write. The end of our input is not passed on: Close,
+// the only way to end the child's input, would close its output as well.
+void PumpUntilCompleted(const pipewell_loader::Plugin& plugin, void* shell) {
+  bool inputOpen = true;
+  static char buffer[64 * 1024];
+  while (!g_completed) {
+    int wait = plugin.dispatchTimers();
+    if (wait < 0) break;
+    if (wait == 0) wait = 1;
+    if (!inputOpen) {
+      pipewell_run::SleepMs(wait);
+      continue;
+    }
+    if (!pipewell_run::WaitForInput(wait)) continue;
+    long n = pipewell_run::ReadInput(buffer, sizeof buffer);
+    if (n <= 0) {
+      inputOpen = false;
+      continue;
+    }
+    rbhost::Call(shell, "Write(s as String)",
+                 std::string(buffer, static_cast<size_t>(n)));
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
-  if (!ParseArgs(argc, argv, &options)) {
-    Usage();
-    return 2;
+  pipewell_run::Options options;
+  std::string error;
+  switch (pipewell_run::ParseArgs(argc, argv, &options, &error)) {
+    case pipewell_run::Request::kHelp:
+      Emit(pipewell_run::HelpText());
+      return 0;
+    case pipewell_run::Request::kVersion:
+      Emit(pipewell_run::VersionText());
+      return 0;
+    case pipewell_run::Request::kUsageError:
+      std::fprintf(stderr, "pipewell-run: %s\n%s", error.c_str(),
+                   pipewell_run::UsageText().c_str());
+      return kExitUsage;
+    case pipewell_run::Request::kRun:
+      break;
   }
-  // By default the library beside this executable, else the one built with it.
+
+  // By default the installed library (lib/ beside our bin/, as the install
+  // rules lay it out), else one beside this executable, else the one built
+  // with it.
   std::string path = options.plugin;
+  if (path.empty()) {
+    path = pipewell_loader::FileNearExecutable(PIPEWELL_INSTALLED_LIBRARY);
+  }
   if (path.empty()) path = pipewell_loader::LibraryBesideExecutable();
   if (path.empty()) path = PIPEWELL_BUILT_LIBRARY;
   pipewell_loader::Plugin plugin;
-  std::string error;
   if (!pipewell_loader::LoadPlugin(path, &plugin, &error)) {
     std::fprintf(stderr, "pipewell-run: %s\n", error.c_str());
-    return 1;
+    return kExitFailed;
   }
   plugin.main(&rbhost::Resolve);
   void* shell = rbhost::NewInstance("Shell");
   if (shell == nullptr) {
     std::fputs("pipewell-run: the plug-in registered no Shell class\n", stderr);
-    return 1;
+    return kExitFailed;
   }
   rbhost::SetInteger(shell, "Mode", options.mode);
-  if (options.haveTimeout) rbhost::SetInteger(shell, "TimeOut", options.timeout);
+  rbhost::SetInteger(shell, "TimeOut", options.timeout);
   rbhost::SetEventHandler(shell, "DataAvailable()", &OnDataAvailable);
   rbhost::SetEventHandler(shell, "Completed()", &OnCompleted);
 
@@ -146,19 +143,18 @@ int main(int argc, char** argv) {
     rbhost::Call(shell, "Execute(command as String)", options.command);
   }
 
+  int status = kExitFailed;
+  std::string result = rbhost::GetString(shell, "Result");
   if (rbhost::GetBoolean(shell, "IsRunning")) {
-    // The host's event loop: pump the plug-in's timers until Completed.
-    while (!g_completed) {
-      int wait = plugin.dispatchTimers();
-      if (wait < 0) break;
-      SleepMs(wait > 0 ? wait : 1);
-    }
+    PumpUntilCompleted(plugin, shell);
+    if (g_completed) status = ExitStatusOf(rbhost::GetInteger(shell, "ErrorCode"), "");
   } else {
-    Emit(rbhost::GetString(shell, "Result"));
+    Emit(result);
     EndLine();
-    Emit("ErrorCode: " + std::to_string(rbhost::GetInteger(shell, "ErrorCode")) +
-         "\n");
+    int errorCode = rbhost::GetInteger(shell, "ErrorCode");
+    Emit("ErrorCode: " + std::to_string(errorCode) + "\n");
+    status = ExitStatusOf(errorCode, result);
   }
   rbhost::DeleteInstance(shell);
-  return 0;
+  return status;
 }

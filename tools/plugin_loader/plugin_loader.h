@@ -25,6 +25,10 @@ bool LoadPlugin(const std::string& path, Plugin* plugin, std::string* error);
 // one is there to read, else empty.
 std::string LibraryBesideExecutable();
 
+// The path of `relative`, taken from this executable's own directory, when
+// a file is there to read, else empty.
+std::string FileNearExecutable(const std::string& relative);
+
 }  // namespace pipewell_loader
 
 #endif  // PIPEWELL_PLUGIN_LOADER_H_

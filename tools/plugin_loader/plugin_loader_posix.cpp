@@ -27,15 +27,19 @@ bool LoadPlugin(const std::string& path, Plugin* plugin, std::string* error) {
   return true;
 }
 
-std::string LibraryBesideExecutable() {
+std::string FileNearExecutable(const std::string& relative) {
   std::vector<char> path(4096);
   ssize_t n = readlink("/proc/self/exe", path.data(), path.size() - 1);
   if (n <= 0) return std::string();
   std::string exe(path.data(), static_cast<size_t>(n));
   size_t slash = exe.rfind('/');
   if (slash == std::string::npos) return std::string();
-  std::string beside = exe.substr(0, slash) + "/libpipewell.so";
-  return access(beside.c_str(), R_OK) == 0 ? beside : std::string();
+  std::string near = exe.substr(0, slash) + "/" + relative;
+  return access(near.c_str(), R_OK) == 0 ? near : std::string();
+}
+
+std::string LibraryBesideExecutable() {
+  return FileNearExecutable("libpipewell.so");
 }
 
 }  // namespace pipewell_loader
