@@ -37,6 +37,12 @@ bool IsSuccessLine(const sString& sLine) {
   return FindInStr(sLine, "200 OK", 0) >= 0 || IsCompletionLine(sLine);
 }
 
+// Whether a link from a search page, put right after the host, stays on the
+// site: a path. Anything else would make the host part of something else
+// ("@elsewhere/..." a user name, ":1/..." a port) or a relative name.
+bool IsSitePath(const sString& sLink) {
+  return Left(sLink, 1) == "/" && Left(sLink, 2) != "//";
+}
 
 }  // namespace
 
@@ -135,7 +141,7 @@ sString resultAnalyze(const sString& strFile) {
     const sString tmp2 = htmlAnalyze(
         strFile, sString(strHeading) + tmp + "<ol><li>  <a href=\"", "?");
     // A heading without a list after it gives no address to download.
-    if (tmp2 == kErrInFetch) return kNothingFound;
+    if (tmp2 == kErrInFetch || !IsSitePath(tmp2)) return kNothingFound;
     return kSiteHost + tmp2;
   }
   return kNothingFound;

@@ -66,8 +66,10 @@ sString searchImdb(const sString& movieName);
 // search page `strFile`, trying "Titles (Exact Matches)", "Popular Titles"
 // and "Titles (Approx Matches)" in this order, whatever their order on the
 // page: the host followed by the entry's link up to its first "?" (no scheme).
-// "!nothing found!" when none of the headings is there, or when the first one
-// found is not followed by a list whose first entry is a link.
+// "!nothing found!" when none of the headings is there, when the first one
+// found is not followed by a list whose first entry is a link, or when that
+// link is not a path on the site (beginning with "/" and not "//"): anything
+// else put after the host could send the download to another host.
 sString resultAnalyze(const sString& strFile);
 
 #endif  // FLORRIN_APP_IMDB_SEARCH_H_

@@ -125,3 +125,21 @@ TEST_F(ResultAnalyzeTest, HeadingWithoutAListIsNothingFound) {
             Analyze("<p><b>Titles (Exact Matches)</b>"
                     "<ol><li> <a href=\"/title/tt1/?p\">P</a>"));
 }
+
+TEST_F(ResultAnalyzeTest, LinkThatIsNotAPathOnTheSiteIsNothingFound) {
+  for (const std::string link :
+       {"@127.0.0.1:1/title/tt1/", "//elsewhere.example/title/tt1/",
+        ":8080/title/tt1/", ".elsewhere.example/title/tt1/", "title/tt1/",
+        ""}) {
+    EXPECT_EQ(kNothingFound,
+              Analyze("<p><b>Titles (Exact Matches)</b>\n<ol><li>  <a href=\"" +
+                      link + "?fr=1\">T</a>"))
+        << link;
+  }
+  // A later section does not stand in for a first one that is unusable.
+  EXPECT_EQ(kNothingFound,
+            Analyze("<p><b>Titles (Exact Matches)</b>\n"
+                    "<ol><li>  <a href=\"@h/title/tt1/?a\">E</a>\n"
+                    "<p><b>Popular Titles</b>\n"
+                    "<ol><li>  <a href=\"/title/tt2/?p\">P</a>"));
+}

@@ -1,7 +1,7 @@
 // The web commands against servers that misbehave (the local site's hostile
-// modes) and a user's downloader settings: each ends in the command's usual
-// failure marker, in bounded time, with no partial file, no log and no
-// downloader left behind.
+// modes), a user's downloader settings, and search pages that point
+// elsewhere: each ends in the command's usual failure marker, in bounded
+// time, with no partial file, no log and no downloader left behind.
 #include <dirent.h>
 #include <unistd.h>
 
@@ -82,6 +82,15 @@ TEST_F(HostileSiteTest, TitlePageCutShortOnEveryTryIsNotStored) {
   // The downloader tried again after the cut: its log shows a "200 OK" line
   // for each try, but no completed download.
   EXPECT_LE(2u, Requests().size());
+}
+
+TEST_F(HostileSiteTest, SearchLinkToAnotherHostIsNothingFound) {
+  MakeDb();
+  Write("imbd-movie.htm", "older page");
+  ExpectRun({"-t", "Far Harbour"}, "!error!");
+  EXPECT_EQ(kHeader, Db());
+  EXPECT_EQ("older page", Read("imbd-movie.htm"));
+  EXPECT_EQ((Files_{"www.imdb.com/find?q=Far Harbour;more=tt"}), Requests());
 }
 
 class DownloaderSettingsTest : public WebE2eTest {};
