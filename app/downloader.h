@@ -1,13 +1,16 @@
-// Starts the outside downloader `wget` and waits for it.
+// Starts the outside downloader `wget` and waits for it, within a time limit.
 #ifndef FLORRIN_APP_DOWNLOADER_H_
 #define FLORRIN_APP_DOWNLOADER_H_
 
+#include <vector>
+
 #include "lmr.h"
 
-// Runs `wget URL -O FileName -o LogName` and waits until it has ended. The
-// program is found on the PATH and started directly, with exactly those six
-// words as its arguments: no command interpreter sees the address or the file
-// name, so no character in them has any special meaning.
+// Runs the program `wget` with the words of `args` as its arguments (the
+// program's own name not among them) and waits until it has ended, at most
+// `iTimeoutSeconds` seconds (1 or more). The program is found on the PATH and
+// started directly: no command interpreter sees the words, so no character
+// in them has any special meaning.
 //
 // The downloader inherits Florrin's environment (so a user's proxy settings
 // apply), except that LC_ALL is set to "C" and LANGUAGE is removed: its log
@@ -15,9 +18,13 @@
 // judged. Its standard input, output and error are the null device, so
 // nothing of it reaches Florrin's own output.
 //
-// True when the downloader was started and waited for; its exit status is
-// not looked at. Whether the download succeeded is told by the log only.
-bool RunDownloader(const sString& URL, const sString& FileName,
-                   const sString& LogName);
+// A downloader still running when the limit passes is ended (with whatever
+// it started, where the platform allows) and waited for, so that no file of
+// the download is still being written when this returns.
+//
+// True only when the downloader was started, ended by itself within the
+// limit, and exited with status 0. Whether it saved the document is for the
+// caller to read in its log.
+bool RunDownloader(const std::vector<sString>& args, int iTimeoutSeconds);
 
 #endif  // FLORRIN_APP_DOWNLOADER_H_

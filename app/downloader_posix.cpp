@@ -2,13 +2,15 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/types.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
-#include <vector>
 
 extern char** environ;
 
@@ -34,43 +36,85 @@ std::vector<char*> DownloaderEnvironment() {
   return env;
 }
 
+// Waits for the child `pid`, which leads its own process group, until it
+// ends or `iTimeoutSeconds` have passed; then kills the whole group and reaps
+// the child. True when the child ended by itself, its wait status in
+// `*status`.
+bool WaitWithLimit(pid_t pid, int iTimeoutSeconds, int* status) {
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::seconds(iTimeoutSeconds);
+  // Short naps at first, so a quick download is not held up; longer ones
+  // while a slow one goes on.
+  long napNs = 1000000;
+  for (;;) {
+    const pid_t r = waitpid(pid, status, WNOHANG);
+    if (r == pid) return true;
+    if (r < 0 && errno != EINTR) return false;  // not ours to wait for
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    const timespec nap = {0, napNs};
+    nanosleep(&nap, nullptr);
+    if (napNs < 20000000) napNs *= 2;
+  }
+  // The group, not just the child: a downloader started through a wrapper
+  // script must not live on and write into the folder afterwards.
+  kill(-pid, SIGKILL);
+  while (waitpid(pid, status, 0) < 0 && errno == EINTR) {
+  }
+  return false;
+}
+
 }  // namespace
 
-bool RunDownloader(const sString& URL, const sString& FileName,
-                   const sString& LogName) {
+bool RunDownloader(const std::vector<sString>& args, int iTimeoutSeconds) {
   // posix_spawnp takes non-const strings; these copies live until the wait.
-  sString sProg = "wget", sUrl = URL, sOptO = "-O", sFile = FileName,
-          sOpto = "-o", sLog = LogName;
-  char* argv[] = {&sProg[0], &sUrl[0], &sOptO[0], &sFile[0],
-                  &sOpto[0], &sLog[0], nullptr};
+  std::vector<sString> words = args;
+  words.insert(words.begin(), "wget");
+  std::vector<char*> argv;
+  for (sString& w : words) argv.push_back(&w[0]);
+  argv.push_back(nullptr);
   std::vector<char*> env = DownloaderEnvironment();
 
   posix_spawn_file_actions_t actions;
   if (posix_spawn_file_actions_init(&actions) != 0) return false;
+  posix_spawnattr_t attr;
+  if (posix_spawnattr_init(&attr) != 0) {
+    posix_spawn_file_actions_destroy(&actions);
+    return false;
+  }
   // The child's standard streams go to the null device: wget with -o writes
   // nothing there normally, but nothing it might say may reach the calling
   // program through Florrin's output, nor may it read Florrin's input.
+  // A process group of its own lets the time limit end it with whatever it
+  // started.
   bool bOk =
       posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) ==
           0 &&
       posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0) ==
           0 &&
       posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0) ==
-          0;
+          0 &&
+      posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP) == 0 &&
+      posix_spawnattr_setpgroup(&attr, 0) == 0;
+
+  // A caller that ignores SIGCHLD hands that on to us, and the system would
+  // then reap the child itself, taking its exit status with it; a caller's
+  // own handler might reap it too. The default holds while our child runs.
+  struct sigaction dfl, old;
+  std::memset(&dfl, 0, sizeof dfl);
+  dfl.sa_handler = SIG_DFL;
+  sigemptyset(&dfl.sa_mask);
+  const bool bSwapped = sigaction(SIGCHLD, &dfl, &old) == 0;
+
   pid_t pid = -1;
   if (bOk) {
-    bOk = posix_spawnp(&pid, "wget", &actions, nullptr, argv, env.data()) == 0;
+    bOk = posix_spawnp(&pid, "wget", &actions, &attr, argv.data(),
+                       env.data()) == 0;
   }
   posix_spawn_file_actions_destroy(&actions);
-  if (!bOk) return false;
+  posix_spawnattr_destroy(&attr);
 
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-    // A caller that ignores SIGCHLD hands that on to us: the system then reaps
-    // the child itself, and the wait ends with ECHILD once it has exited. The
-    // downloader did run, so its log is still the judge.
-    if (errno == ECHILD) break;
-    if (errno != EINTR) return false;
-  }
-  return true;
+  const bool bEnded = bOk && WaitWithLimit(pid, iTimeoutSeconds, &status);
+  if (bSwapped) sigaction(SIGCHLD, &old, nullptr);
+  return bEnded && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

@@ -10,6 +10,9 @@
 
 namespace {
 
+// How long to wait for a downloader that was told to terminate.
+const DWORD kTerminationWaitMs = 10000;
+
 // Florrin's text (its command-line words) is in the ANSI code page; the
 // wide-character process interface wants UTF-16. A word that cannot be
 // converted is passed on empty.
@@ -80,19 +83,16 @@ HANDLE OpenNul(DWORD access) {
 
 }  // namespace
 
-bool RunDownloader(const sString& URL, const sString& FileName,
-                   const sString& LogName) {
+bool RunDownloader(const std::vector<sString>& args, int iTimeoutSeconds) {
   // The program name goes first, quoted like the other words; with no
   // application name given, CreateProcessW looks "wget" (then "wget.exe") up
   // on the PATH itself.
   std::wstring cmd;
   AppendQuoted(L"wget", &cmd);
-  cmd.push_back(L' ');
-  AppendQuoted(WideWord(URL), &cmd);
-  cmd.append(L" -O ");
-  AppendQuoted(WideWord(FileName), &cmd);
-  cmd.append(L" -o ");
-  AppendQuoted(WideWord(LogName), &cmd);
+  for (const sString& arg : args) {
+    cmd.push_back(L' ');
+    AppendQuoted(WideWord(arg), &cmd);
+  }
 
   std::vector<wchar_t> env = DownloaderEnvironment();
   HANDLE hIn = OpenNul(GENERIC_READ);
@@ -120,8 +120,20 @@ bool RunDownloader(const sString& URL, const sString& FileName,
   if (hOut != INVALID_HANDLE_VALUE) CloseHandle(hOut);
   if (!bStarted) return false;
 
-  WaitForSingleObject(pi.hProcess, INFINITE);
+  const DWORD dwLimitMs = static_cast<DWORD>(iTimeoutSeconds) * 1000u;
+  const bool bEnded = WaitForSingleObject(pi.hProcess, dwLimitMs) ==
+                      WAIT_OBJECT_0;
+  if (!bEnded) {
+    // Termination is asynchronous: wait until the process is gone, so that
+    // its files are closed and the caller can remove them.
+    TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, kTerminationWaitMs);
+  }
+  DWORD dwExitCode = 1;
+  const bool bSucceeded = bEnded &&
+                          GetExitCodeProcess(pi.hProcess, &dwExitCode) &&
+                          dwExitCode == 0;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  return true;
+  return bSucceeded;
 }

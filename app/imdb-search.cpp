@@ -1,6 +1,7 @@
 #include "imdb-search.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "downloader.h"
@@ -17,11 +18,30 @@ namespace {
 // The downloader's log; removed after every download.
 const char kLogFile[] = "tempout";
 
+// The download time limit when the environment sets none, and the largest
+// one taken from it.
+const int kDefaultDownloadTimeout = 60;
+const int kMaxDownloadTimeout = 86400;
+
+// wget's own count of tries: a download cut short may be tried again, but
+// not so often that the time limit rather than wget ends a dead one.
+const char kTries[] = "--tries=3";
+
+bool IsCompletionLine(const sString& sLine) {
+  return FindInStr(sLine, "' saved", 0) >= 0;
+}
+
 // Whether a log line tells of a success: the server's answer line, or the
 // line that reports the saved file.
 bool IsSuccessLine(const sString& sLine) {
-  return FindInStr(sLine, "200 OK", 0) >= 0 ||
-         FindInStr(sLine, "' saved", 0) >= 0;
+  return FindInStr(sLine, "200 OK", 0) >= 0 || IsCompletionLine(sLine);
+}
+
+// Whether a link from a search page, put right after the host, stays on the
+// site: a path. Anything else would make the host part of something else
+// ("@elsewhere/..." a user name, ":1/..." a port) or a relative name.
+bool IsSitePath(const sString& sLink) {
+  return Left(sLink, 1) == "/" && Left(sLink, 2) != "//";
 }
 
 }  // namespace
@@ -36,12 +56,44 @@ bool WgetLogSaysSaved(const sString& strLogFile) {
   std::vector<sString> lines;
   if (!ReadTextLines(strLogFile, &lines)) return false;
   int check = 0;
+  bool bCompleted = false;
   for (const sString& sLine : lines) {
     if (IsSuccessLine(sLine)) ++check;
+    if (IsCompletionLine(sLine)) bCompleted = true;
   }
   // One line is not enough: a successful download shows both the answer line
-  // and the saved line.
-  return check >= 2;
+  // and the saved line. Answer lines alone are not enough either: wget
+  // writes one for every try of a download that is cut short.
+  return check >= 2 && bCompleted;
+}
+
+int DownloadTimeout(const char* value) {
+  if (value == nullptr || *value == '\0') return kDefaultDownloadTimeout;
+  long iSeconds = 0;
+  for (const char* p = value; *p != '\0'; ++p) {
+    if (*p < '0' || *p > '9') return kDefaultDownloadTimeout;
+    iSeconds = iSeconds * 10 + (*p - '0');
+    if (iSeconds > kMaxDownloadTimeout) return kDefaultDownloadTimeout;
+  }
+  if (iSeconds < 1) return kDefaultDownloadTimeout;
+  return static_cast<int>(iSeconds);
+}
+
+std::vector<sString> DownloaderArguments(const sString& URL,
+                                         const sString& FileName,
+                                         const sString& LogName,
+                                         int iTimeoutSeconds) {
+  // "--verbose" alone does not outdo "quiet = on" in a settings file.
+  return {"--verbose",
+          "--no-quiet",
+          "--timeout=" + std::to_string(iTimeoutSeconds),
+          kTries,
+          "-O",
+          FileName,
+          "-o",
+          LogName,
+          "--",
+          URL};
 }
 
 bool wget(const sString& URL, const sString& FileName) {
@@ -51,9 +103,12 @@ bool wget(const sString& URL, const sString& FileName) {
   const bool bLooksLikeOption = Left(URL, 1) == "-";
   // A downloader that did not start wrote no log; a "tempout" left over from
   // an earlier run must not be taken for this download's.
-  const bool bSaved = !bLooksLikeOption &&
-                      RunDownloader(URL, FileName, kLogFile) &&
-                      WgetLogSaysSaved(kLogFile);
+  const int iLimit = DownloadTimeout(std::getenv("FLORRIN_DOWNLOAD_TIMEOUT"));
+  const bool bSaved =
+      !bLooksLikeOption &&
+      RunDownloader(DownloaderArguments(URL, FileName, kLogFile, iLimit),
+                    iLimit) &&
+      WgetLogSaysSaved(kLogFile);
   std::remove(kLogFile);
   if (!bSaved) std::remove(FileName.c_str());
   return bSaved;
@@ -86,7 +141,7 @@ sString resultAnalyze(const sString& strFile) {
     const sString tmp2 = htmlAnalyze(
         strFile, sString(strHeading) + tmp + "<ol><li>  <a href=\"", "?");
     // A heading without a list after it gives no address to download.
-    if (tmp2 == kErrInFetch) return kNothingFound;
+    if (tmp2 == kErrInFetch || !IsSitePath(tmp2)) return kNothingFound;
     return kSiteHost + tmp2;
   }
   return kNothingFound;

@@ -2,6 +2,8 @@
 #ifndef FLORRIN_APP_IMDB_SEARCH_H_
 #define FLORRIN_APP_IMDB_SEARCH_H_
 
+#include <vector>
+
 #include "lmr.h"
 
 // The site's host name; the search address and every title-page address
@@ -20,13 +22,34 @@ void WebSpaces(sString* text);
 
 // True when the downloader's log `strLogFile`, read as text, holds two or
 // more lines that each contain "200 OK" or "' saved" (a line holding both
-// counts once). A log that cannot be read holds no such line.
+// counts once), one of them the completion line, with "' saved". A log that
+// cannot be read holds no such line.
 bool WgetLogSaysSaved(const sString& strLogFile);
 
+// The time limit of one download, in seconds, from the value of the
+// environment variable FLORRIN_DOWNLOAD_TIMEOUT (`value`, null when it is not
+// set): a whole number of seconds from 1 to 86400, written in decimal digits
+// only; anything else, or no value, gives 60.
+int DownloadTimeout(const char* value);
+
+// The downloader's arguments for fetching `URL` into `FileName` with its log
+// in `LogName`: the verbose log asked for explicitly (a user's settings file
+// may turn it off, and the verdict is read from it), wget's own network time
+// limit equal to `iTimeoutSeconds` and three tries at most, then the
+// document and log files, then "--" and the address, last, so that no
+// ordering rule of the option parser can take an option for an address.
+std::vector<sString> DownloaderArguments(const sString& URL,
+                                         const sString& FileName,
+                                         const sString& LogName,
+                                         int iTimeoutSeconds);
+
 // Downloads `URL` into `FileName` with the outside downloader, its log going
-// to "tempout", and judges the log with WgetLogSaysSaved. "tempout" is removed
-// afterwards in every case. True when the download succeeded; on false
-// `FileName` no longer exists. An older `FileName` is not removed first.
+// to "tempout", within the time limit that DownloadTimeout gives for the
+// environment. The download succeeded when the downloader ended by itself
+// within the limit with exit status 0 and its log passes WgetLogSaysSaved.
+// "tempout" is removed afterwards in every case. True when the download
+// succeeded; on false `FileName` no longer exists. An older `FileName` is not
+// removed first.
 bool wget(const sString& URL, const sString& FileName);
 
 // The site's search address for `movieName`: "http://", the host, "/find?q=",
@@ -43,8 +66,10 @@ sString searchImdb(const sString& movieName);
 // search page `strFile`, trying "Titles (Exact Matches)", "Popular Titles"
 // and "Titles (Approx Matches)" in this order, whatever their order on the
 // page: the host followed by the entry's link up to its first "?" (no scheme).
-// "!nothing found!" when none of the headings is there, or when the first one
-// found is not followed by a list whose first entry is a link.
+// "!nothing found!" when none of the headings is there, when the first one
+// found is not followed by a list whose first entry is a link, or when that
+// link is not a path on the site (beginning with "/" and not "//"): anything
+// else put after the host could send the download to another host.
 sString resultAnalyze(const sString& strFile);
 
 #endif  // FLORRIN_APP_IMDB_SEARCH_H_

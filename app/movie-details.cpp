@@ -24,14 +24,17 @@ sString Scan(const sString& movieFile, const sString& strReq,
 
 // The pieces of `sLine` from `iSt` on between each "/\">" and the next
 // `strEnd`, each preceded by " - "; empty pieces are kept only when
-// `bKeepEmpty`. A piece with no `strEnd` after it runs as the string toolkit
-// gives it (the whole line).
+// `bKeepEmpty`. A piece with no `strEnd` after it ends the scan and adds
+// nothing: by the string toolkit's bounds rule it would be the whole line,
+// once for every such piece, and a crafted line of them would add its size
+// squared to the catalogue.
 sString LinkTexts(const sString& sLine, int iSt, const char* strEnd,
                   bool bKeepEmpty) {
   sString sOut;
   iSt = FindInStr(sLine, "/\">", iSt);
   int iEnd = FindInStr(sLine, strEnd, iSt);
   while (iSt != -1) {
+    if (iEnd == -1) break;
     const sString tmp = Mid(sLine, iSt + 3, iEnd - iSt - 3);
     if (bKeepEmpty || !tmp.empty()) sOut += " - " + tmp;
     iSt = FindInStr(sLine, "/\">", iSt + 3);

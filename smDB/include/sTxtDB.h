@@ -56,11 +56,12 @@ class sTxtDB {
   // "tmpfl" left) or the copy could not be put in place (file unchanged).
   bool delRec(const sString& sRec);
 
- protected:
-  // True when some line of the store file has the bracket name `sRec`; also
-  // true on a closed store and when the file can no longer be read.
+  // True when some line of the store file has the bracket name `sRec` (so
+  // addRec would refuse it); also true on a closed store and when the file
+  // can no longer be read.
   bool isRec(const sString& sRec);
 
+ protected:
   bool opened;
   sString DBfile;
 };

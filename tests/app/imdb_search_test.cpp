@@ -22,6 +22,18 @@ TEST(WebSpaces, EverySpaceBecomesPlus) {
   EXPECT_EQ("a\tb+c", s);
 }
 
+TEST(DownloadTimeout, WholeSecondsFromTheVariableElseSixty) {
+  EXPECT_EQ(60, DownloadTimeout(nullptr));
+  EXPECT_EQ(5, DownloadTimeout("5"));
+  EXPECT_EQ(1, DownloadTimeout("1"));
+  EXPECT_EQ(86400, DownloadTimeout("86400"));
+  EXPECT_EQ(7, DownloadTimeout("007"));
+  for (const char* bad : {"", "0", "-5", "+5", " 5", "5 ", "5s", "2.5", "abc",
+                          "86401", "99999999999999999999"}) {
+    EXPECT_EQ(60, DownloadTimeout(bad)) << bad;
+  }
+}
+
 class WgetLogTest : public WebFileTest {
  protected:
   bool Judge(const std::string& log) {
@@ -34,11 +46,19 @@ TEST_F(WgetLogTest, TwoSuccessLinesMeanSaved) {
   EXPECT_TRUE(Judge("HTTP request sent, awaiting response... 200 OK\n"
                     "Length: 5\n"
                     "2024 - 'page.htm' saved [5/5]\n"));
-  EXPECT_TRUE(Judge("x 200 OK\r\nx 200 OK\r\n"));
+  EXPECT_TRUE(Judge("x 200 OK\r\n'f' saved [1/1]\r\n"));
 }
 
 TEST_F(WgetLogTest, LastLineWithoutLineFeedCounts) {
   EXPECT_TRUE(Judge("200 OK\n'f' saved [1/1]"));
+}
+
+TEST_F(WgetLogTest, AnswerLinesWithoutTheCompletionLineAreNoSuccess) {
+  // One answer line per try of a download that was cut short every time.
+  EXPECT_FALSE(Judge("awaiting response... 200 OK\n"
+                     "Connection closed at byte 1109. Retrying.\n"
+                     "awaiting response... 200 OK\n"
+                     "Connection closed at byte 1109. Giving up.\n"));
 }
 
 TEST_F(WgetLogTest, ALineHoldingBothCountsOnce) {
@@ -104,4 +124,22 @@ TEST_F(ResultAnalyzeTest, HeadingWithoutAListIsNothingFound) {
   EXPECT_EQ(kNothingFound,
             Analyze("<p><b>Titles (Exact Matches)</b>"
                     "<ol><li> <a href=\"/title/tt1/?p\">P</a>"));
+}
+
+TEST_F(ResultAnalyzeTest, LinkThatIsNotAPathOnTheSiteIsNothingFound) {
+  for (const std::string link :
+       {"@127.0.0.1:1/title/tt1/", "//elsewhere.example/title/tt1/",
+        ":8080/title/tt1/", ".elsewhere.example/title/tt1/", "title/tt1/",
+        ""}) {
+    EXPECT_EQ(kNothingFound,
+              Analyze("<p><b>Titles (Exact Matches)</b>\n<ol><li>  <a href=\"" +
+                      link + "?fr=1\">T</a>"))
+        << link;
+  }
+  // A later section does not stand in for a first one that is unusable.
+  EXPECT_EQ(kNothingFound,
+            Analyze("<p><b>Titles (Exact Matches)</b>\n"
+                    "<ol><li>  <a href=\"@h/title/tt1/?a\">E</a>\n"
+                    "<p><b>Popular Titles</b>\n"
+                    "<ol><li>  <a href=\"/title/tt2/?p\">P</a>"));
 }

@@ -124,3 +124,22 @@ TEST_F(MovieDetailsTest, GenreHeadingOnTheLastLineGivesNothing) {
   EXPECT_EQ("", infoGenre(Page("x\nGenre:</h5>\n")));
   EXPECT_EQ("", infoCast(Page("no cast here")));
 }
+
+TEST_F(MovieDetailsTest, UnterminatedPieceEndsTheScanAndAddsNothing) {
+  EXPECT_EQ(" - A", infoCast(Page("Cast overview<a href=\"/n/\">A</a> "
+                                  "<a href=\"/m/\">B and no tag after")));
+  EXPECT_EQ(" - Drama", infoGenre(Page("Genre:</h5>\n"
+                                       "<a href=\"/g/\">Drama</a>"
+                                       "<a href=\"/h/\">Crime</b>")));
+  EXPECT_EQ("", infoCast(Page("Cast overview/\">/\">/\">")));
+  EXPECT_EQ("", infoGenre(Page("Genre:</h5>\n/\">x/\">y")));
+}
+
+TEST_F(MovieDetailsTest, LineOfUnterminatedPiecesStaysSmall) {
+  // Without a terminator anywhere after them, each of these pieces would be
+  // the whole line: about 64 MB here.
+  std::string line = "Cast overview";
+  for (int i = 0; i < 4000; ++i) line += "/\">x";
+  EXPECT_EQ("", infoCast(Page(line)));
+  EXPECT_EQ("", infoGenre(Page("Genre:</h5>\n" + line)));
+}

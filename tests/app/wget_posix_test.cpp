@@ -3,10 +3,12 @@
 // output, and the log-based verdict with its clean-up.
 #include <signal.h>
 #include <stdlib.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "imdb-search.h"
@@ -15,7 +17,10 @@
 namespace {
 
 // Records its arguments and locale variables, makes noise on its standard
-// streams, and "downloads" when the address holds "ok".
+// streams, then acts by the address: "ok" downloads; "exit4" downloads and
+// logs success but exits with status 4; "retried" logs two "200 OK" lines
+// and no completion; "hang" writes part of the page and waits for good, with
+// a child of its own; anything else is a 404.
 const char kFakeWget[] =
     "#!/bin/sh\n"
     "printf '%s\\n' \"$@\" > args.txt\n"
@@ -23,12 +28,27 @@ const char kFakeWget[] =
     "\"${LANGUAGE-unset}\" \"${http_proxy-unset}\" > env.txt\n"
     "echo 'noise on stdout'; echo 'noise on stderr' >&2\n"
     "if read line; then echo \"stdin: $line\" >> env.txt; fi\n"
-    "case \"$1\" in\n"
-    "  *ok*) printf 'body' > \"$3\"\n"
-    "        printf 'HTTP request sent... 200 OK\\n'\"'\"'%s'\"'\"' saved [4/4]\\n'"
-    " \"$3\" > \"$5\" ;;\n"
-    "  *) printf 'partial' > \"$3\"; printf 'ERROR 404: Not Found.\\n' > "
-    "\"$5\" ;;\n"
+    "while [ $# -gt 0 ]; do\n"
+    "  case \"$1\" in\n"
+    "    -O) out=$2; shift ;;\n"
+    "    -o) log=$2; shift ;;\n"
+    "    -*) ;;\n"
+    "    *) url=$1 ;;\n"
+    "  esac\n"
+    "  shift\n"
+    "done\n"
+    "saved() { printf 'HTTP request sent... 200 OK\\n'\"'\"'%s'\"'\"' saved "
+    "[4/4]\\n' \"$out\" > \"$log\"; }\n"
+    "case \"$url\" in\n"
+    "  *hang*) printf 'part' > \"$out\"; printf '200 OK\\n200 OK\\n' > \"$log\"\n"
+    "          echo $$ > hang.pid; /bin/sleep 1000 & echo $! > child.pid; wait ;;\n"
+    "  *exit4*) printf 'body' > \"$out\"; saved; exit 4 ;;\n"
+    "  *retried*) printf 'bo' > \"$out\"\n"
+    "             printf 'awaiting response... 200 OK\\nawaiting response... "
+    "200 OK\\n' > \"$log\" ;;\n"
+    "  *ok*) printf 'body' > \"$out\"; saved ;;\n"
+    "  *) printf 'partial' > \"$out\"; printf 'ERROR 404: Not Found.\\n' > "
+    "\"$log\"; exit 8 ;;\n"
     "esac\n";
 
 // Sets an environment variable for the object's lifetime.
@@ -74,7 +94,21 @@ class WgetTest : public WebFileTest {
     return ok;
   }
 
+  // Whether the process whose id the stand-in wrote into `pidFile` still
+  // runs (a zombie waiting for its parent counts as ended).
+  bool StillRuns(const std::string& pidFile) {
+    const int pid = std::atoi(ReadFile(dir_.File(pidFile)).c_str());
+    if (pid <= 0) return false;
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t paren = stat.rfind(')');
+    if (paren == std::string::npos || paren + 2 >= stat.size()) {
+      return kill(pid, 0) == 0;
+    }
+    return stat[paren + 2] != 'Z';
+  }
+
   std::string leaked_;
+  ScopedEnv limit_{"FLORRIN_DOWNLOAD_TIMEOUT", nullptr};
   ScopedEnv lcAll_{"LC_ALL", "de_DE.UTF-8"};
   ScopedEnv language_{"LANGUAGE", "de:fr"};
   ScopedEnv proxy_{"http_proxy", "http://127.0.0.1:9"};
@@ -89,7 +123,10 @@ TEST_F(WgetTest, SuccessKeepsTheDocumentAndRemovesTheLog) {
 
 TEST_F(WgetTest, ExactArgumentsAndCLocaleOtherwiseInheritedEnvironment) {
   Fetch("http://h/ok", "page.htm");
-  EXPECT_EQ("http://h/ok\n-O\npage.htm\n-o\ntempout\n",
+  // The verbose log asked for against any settings file, wget's own time
+  // limits matching the total one, and the address after every option.
+  EXPECT_EQ("--verbose\n--no-quiet\n--timeout=60\n--tries=3\n-O\npage.htm\n"
+            "-o\ntempout\n--\nhttp://h/ok\n",
             ReadFile(dir_.File("args.txt")));
   // No LANGUAGE, LC_ALL forced, the user's proxy kept, empty standard input.
   EXPECT_EQ("LC_ALL=C LANGUAGE=unset PROXY=http://127.0.0.1:9\n",
@@ -100,7 +137,8 @@ TEST_F(WgetTest, ShellCharactersArePassedAsPlainText) {
   const sString url = "http://h/ok\"; touch pwned; echo $(touch pwned2) `x`";
   const sString file = "a \"b\" $(touch pwned3); c.jpg";
   EXPECT_TRUE(Fetch(url, file));
-  EXPECT_EQ(url + "\n-O\n" + file + "\n-o\ntempout\n",
+  EXPECT_EQ("--verbose\n--no-quiet\n--timeout=60\n--tries=3\n-O\n" + file +
+                "\n-o\ntempout\n--\n" + url + "\n",
             ReadFile(dir_.File("args.txt")));
   EXPECT_EQ("body", ReadFile(dir_.File(file)));
   EXPECT_FALSE(Exists("pwned"));
@@ -115,13 +153,46 @@ TEST_F(WgetTest, CallerIgnoringChildSignalsStillGetsTheLogJudged) {
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGCHLD, &ignore, &old);
   const bool ok = Fetch("http://h/ok", "page.htm");
+  struct sigaction after {};
+  sigaction(SIGCHLD, nullptr, &after);
   sigaction(SIGCHLD, &old, nullptr);
   EXPECT_TRUE(ok);
+  EXPECT_EQ(SIG_IGN, after.sa_handler) << "the caller's setting is restored";
   EXPECT_EQ("body", ReadFile(dir_.File("page.htm")));
   EXPECT_FALSE(Exists("tempout"));
 }
 
+TEST_F(WgetTest, TheVariableSetsTheTimeLimit) {
+  ScopedEnv limit("FLORRIN_DOWNLOAD_TIMEOUT", "7");
+  Fetch("http://h/ok", "page.htm");
+  EXPECT_NE(std::string::npos,
+            ReadFile(dir_.File("args.txt")).find("\n--timeout=7\n"));
+}
+
 // --- error paths ---
+
+TEST_F(WgetTest, DownloaderStillRunningAtTheLimitIsEndedWithItsChildren) {
+  ScopedEnv limit("FLORRIN_DOWNLOAD_TIMEOUT", "1");
+  EXPECT_FALSE(Fetch("http://h/hang", "page.htm"));
+  EXPECT_FALSE(Exists("page.htm"));
+  EXPECT_FALSE(Exists("tempout"));
+  EXPECT_FALSE(StillRuns("hang.pid"));
+  EXPECT_FALSE(StillRuns("child.pid"));
+}
+
+TEST_F(WgetTest, ACompleteLogCountsOnlyWithExitStatusZero) {
+  Write("page.htm", "older copy");
+  EXPECT_FALSE(Fetch("http://h/exit4", "page.htm"));
+  EXPECT_FALSE(Exists("page.htm"));
+  EXPECT_FALSE(Exists("tempout"));
+}
+
+TEST_F(WgetTest, TwoAnswerLinesWithoutCompletionAreNoDownload) {
+  // What a download cut short and tried again leaves in the log.
+  EXPECT_FALSE(Fetch("http://h/retried", "page.htm"));
+  EXPECT_FALSE(Exists("page.htm"));
+  EXPECT_FALSE(Exists("tempout"));
+}
 
 TEST_F(WgetTest, FailedDownloadRemovesDocumentAndLog) {
   EXPECT_FALSE(Fetch("http://h/missing", "page.htm"));

@@ -7,9 +7,24 @@ absolute form ("GET http://www.imdb.com/find?q=Some%20Film;more=tt HTTP/1.1")
 and are routed by host, path and query, percent-decoded, to a file; any other
 request gets 404.
 
-Routes file: one route a line, "KEY<TAB>FILE", where KEY is host + path +
-query as decoded text and FILE is relative to the routes file's folder. Blank
-lines and lines starting with "#" are ignored.
+Routes file: one route a line, "KEY<TAB>FILE" or "KEY<TAB>FILE<TAB>MODE",
+where KEY is host + path + query as decoded text and FILE is relative to the
+routes file's folder. Blank lines and lines starting with "#" are ignored.
+
+Hostile modes, for trials of how a downloader's caller copes with a bad
+server; a route names one as its MODE, or a request asks for one with a path
+prefix ("/hang/", "/cut/", "/drip/"), which is removed before routing (so
+"www.imdb.com/drip/title/tt0100001/" is the page of
+"www.imdb.com/title/tt0100001/", dripped):
+  hang  read the request, then answer nothing and keep the connection open
+        until the client gives up;
+  cut   announce the whole body in the status and headers with a
+        Content-Length too long for it, send only its first half and close;
+        every request the same, so a retrying client is cut every time;
+  drip  send the right headers, then the body one byte at a time, DRIP_PAUSE
+        seconds apart: never idle long enough for a read timeout, yet far
+        slower than any test's time limit.
+The request log keeps each request's key as asked, prefix included.
 
 Usage: site.py --root DIR [--port-file FILE] [--log FILE]
 Listens on 127.0.0.1 on a free port, prints "PORT\n" on standard output (and
@@ -20,13 +35,19 @@ decoded key to --log, and stops cleanly on SIGTERM or SIGINT.
 import argparse
 import http.server
 import os
+import select
 import signal
 import sys
 import threading
+import time
 import urllib.parse
 
 CONTENT_TYPES = {".htm": "text/html", ".html": "text/html",
                  ".jpg": "image/jpeg", ".txt": "text/plain"}
+MODES = ("hang", "cut", "drip")
+DRIP_PAUSE = 0.5
+
+
 
 
 def load_routes(root):
@@ -36,8 +57,11 @@ def load_routes(root):
             line = line.rstrip("\n")
             if not line or line.startswith("#"):
                 continue
-            key, _, name = line.partition("\t")
-            routes[key] = os.path.join(root, name)
+            key, _, rest = line.partition("\t")
+            name, _, mode = rest.partition("\t")
+            if mode and mode not in MODES:
+                raise ValueError("unknown mode %r for %s" % (mode, key))
+            routes[key] = (os.path.join(root, name), mode)
     return routes
 
 
@@ -56,6 +80,15 @@ def request_key(handler):
     return urllib.parse.unquote(key)
 
 
+def split_mode(key):
+    """The mode asked for by a path prefix, and the key without it."""
+    host, slash, rest = key.partition("/")
+    for mode in MODES:
+        if rest.startswith(mode + "/"):
+            return mode, host + slash + rest[len(mode) + 1:]
+    return "", key
+
+
 def make_handler(routes, log_path, log_lock):
     class Handler(http.server.BaseHTTPRequestHandler):
         server_version = "LocalSite/1.0"
@@ -65,22 +98,58 @@ def make_handler(routes, log_path, log_lock):
             if log_path:
                 with log_lock, open(log_path, "a", encoding="utf-8") as log:
                     log.write(key + "\n")
-            name = routes.get(key)
+            mode, key = split_mode(key)
+            name, route_mode = routes.get(key, (None, ""))
+            mode = mode or route_mode
+            if mode == "hang":
+                self.hang()
+                return
             if name is None or not os.path.isfile(name):
-                body = b"<html><body>Not found</body></html>\n"
-                self.send_response(404)
-                self.send_header("Content-Type", "text/html")
+                status, body = 404, b"<html><body>Not found</body></html>\n"
+                content_type = "text/html"
             else:
                 with open(name, "rb") as f:
                     body = f.read()
-                self.send_response(200)
+                status = 200
                 ext = os.path.splitext(name)[1]
-                self.send_header("Content-Type",
-                                 CONTENT_TYPES.get(ext, "application/octet-stream"))
-            self.send_header("Content-Length", str(len(body)))
+                content_type = CONTENT_TYPES.get(ext, "application/octet-stream")
+            self.send_response(status)
+            self.send_header("Content-Type", content_type)
+            length = len(body) * 2 + 1 if mode == "cut" else len(body)
+            self.send_header("Content-Length", str(length))
             self.send_header("Connection", "close")
             self.end_headers()
-            self.wfile.write(body)
+            try:
+                if mode == "cut":
+                    self.wfile.write(body[:len(body) // 2])
+                elif mode == "drip":
+                    self.drip(body)
+                else:
+                    self.wfile.write(body)
+            except OSError:
+                pass  # the client gave up; nothing more to send
+            self.close_connection = True
+
+        def hang(self):
+            """Keeps the connection open, saying nothing, until the client
+            closes it."""
+            self.close_connection = True
+            self.wfile.flush()
+            while True:
+                readable, _, _ = select.select([self.connection], [], [], 1.0)
+                if readable:
+                    try:
+                        if not self.connection.recv(4096):
+                            return
+                    except OSError:
+                        return
+
+        def drip(self, body):
+            self.wfile.flush()
+            for i in range(len(body)):
+                self.wfile.write(body[i:i + 1])
+                self.wfile.flush()
+                time.sleep(DRIP_PAUSE)
 
         def log_message(self, fmt, *args):
             pass  # the request log above is the only record kept

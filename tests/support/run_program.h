@@ -9,14 +9,19 @@ struct RunResult {
   std::string out;     // everything written to standard output
   std::string err;     // everything written to standard error
   int exit_code = -1;  // exit status; 128 + signal number when killed
+  bool timed_out = false;  // killed by RunProgram after `timeout_seconds`
 };
 
 // Runs `exe` with `args` (argv[1..]) in the folder `cwd`, with standard input
 // empty, and waits for it. `env` entries "NAME=value" are added to (or
 // replace in) the inherited environment; an entry "NAME" alone removes NAME.
+// With a positive `timeout_seconds`, a program still running after that long
+// is killed (SIGKILL, the program alone) and the result says so: a test of
+// something that must end fails instead of hanging.
 RunResult RunProgram(const std::string& exe,
                      const std::vector<std::string>& args,
                      const std::string& cwd,
-                     const std::vector<std::string>& env = {});
+                     const std::vector<std::string>& env = {},
+                     int timeout_seconds = 0);
 
 #endif  // FLORRIN_TESTS_SUPPORT_RUN_PROGRAM_H_

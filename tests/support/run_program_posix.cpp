@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <map>
 
@@ -44,7 +46,8 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 RunResult RunProgram(const std::string& exe,
                      const std::vector<std::string>& args,
                      const std::string& cwd,
-                     const std::vector<std::string>& env) {
+                     const std::vector<std::string>& env,
+                     int timeout_seconds) {
   RunResult result;
   int out_pipe[2], err_pipe[2];
   if (pipe2(out_pipe, O_CLOEXEC) != 0) return result;
@@ -74,8 +77,27 @@ RunResult RunProgram(const std::string& exe,
   std::string* sinks[2] = {&result.out, &result.err};
   int open_count = 2;
   char buf[65536];
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
   while (open_count > 0) {
-    if (poll(fds, 2, -1) < 0) break;
+    int wait_ms = -1;
+    if (timeout_seconds > 0) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) {
+        // Whatever the program started may still hold the pipes open.
+        kill(pid, SIGKILL);
+        result.timed_out = true;
+        for (pollfd& p : fds) {
+          if (p.fd >= 0) close(p.fd);
+        }
+        break;
+      }
+      wait_ms = static_cast<int>(left.count()) + 1;
+    }
+    const int ready = poll(fds, 2, wait_ms);
+    if (ready < 0) break;
+    if (ready == 0) continue;
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;
       ssize_t n = read(fds[i].fd, buf, sizeof buf);

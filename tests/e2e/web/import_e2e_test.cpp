@@ -87,14 +87,18 @@ TEST_F(AutoAddTest, TitlePageThatIsNotThereKeepsTheSearchPage) {
   EXPECT_EQ((Files_{"db", "imbd-search.htm"}), Files());
 }
 
-TEST_F(AutoAddTest, DuplicateNameIsRefusedButFilesAreFetchedAgain) {
+TEST_F(AutoAddTest, DuplicateNameIsRefusedWithoutFetchingThePoster) {
   MakeDb();
   ExpectRun({"-t", "Harbour Lights"}, "!ok!");
   const std::string after = Db();
   Write("Harbour Lights.jpg", "old poster");
+  ClearRequests();
   ExpectRun({"-t", "Harbour Lights"}, "!error!");
   EXPECT_EQ(after, Db());
-  EXPECT_EQ(Fixture("posters/tt0100001.jpg"), Read("Harbour Lights.jpg"));
+  EXPECT_EQ("old poster", Read("Harbour Lights.jpg"));
+  EXPECT_EQ((Files_{"www.imdb.com/find?q=Harbour Lights;more=tt",
+                    "www.imdb.com/title/tt0100001/"}),
+            Requests());
 }
 
 TEST_F(UrlAddTest, AddsFromTheAddressWithoutSearching) {
@@ -182,11 +186,15 @@ TEST_F(UrlAddTest, AddressThatLooksLikeAnOptionIsNotPassedOn) {
   EXPECT_EQ(Files_{}, Requests());
 }
 
-TEST_F(UrlAddTest, DuplicateName) {
+TEST_F(UrlAddTest, DuplicateNameLeavesItsPosterAlone) {
   MakeDb();
-  ExpectRun({"-u", "Quiet", "www.imdb.com/title/tt0100003/"}, "!ok!");
+  ExpectRun({"-u", "Alien", "www.imdb.com/title/tt0100003/"}, "!ok!");
   const std::string after = Db();
-  ExpectRun({"-u", "Quiet", "www.imdb.com/title/tt0100001/"},
+  Write("Alien.jpg", "the user's own poster");
+  ClearRequests();
+  ExpectRun({"-u", "Alien", "www.imdb.com/title/tt0100001/"},
             "!error! Could not add to DataBase.");
   EXPECT_EQ(after, Db());
+  EXPECT_EQ("the user's own poster", Read("Alien.jpg"));
+  EXPECT_EQ((Files_{"www.imdb.com/title/tt0100001/"}), Requests());
 }

@@ -42,20 +42,36 @@ class WebE2eTest : public ::testing::Test {
   // A catalogue holding only the store header line.
   void MakeDb() { WriteFile(dir_.File("db"), kHeader); }
 
-  RunResult Run(const std::vector<std::string>& args) {
-    return RunProgram(FLORRIN_EXE, args, dir_.path(),
-                      site_->ProxyEnvironment());
+  // Runs florrin with the site as its downloader's proxy, a home folder of
+  // the test's own (so no user's wgetrc applies unless a test writes one),
+  // the default download time limit, and the entries of `env` on top (as
+  // RunProgram takes them). A run that outlasts `kWatchdogSeconds` is killed.
+  RunResult Run(const std::vector<std::string>& args,
+                const std::vector<std::string>& env = {}) {
+    std::vector<std::string> all = site_->ProxyEnvironment();
+    all.push_back("HOME=" + home_.path());
+    all.push_back("WGETRC");
+    all.push_back("FLORRIN_DOWNLOAD_TIMEOUT");
+    all.insert(all.end(), env.begin(), env.end());
+    return RunProgram(FLORRIN_EXE, args, dir_.path(), all, kWatchdogSeconds);
   }
 
   // Runs florrin and checks the parts every run shares: the exact output,
   // nothing on standard error, exit status 0, and no downloader log left.
-  void ExpectRun(const std::vector<std::string>& args,
-                 const std::string& out) {
-    const RunResult r = Run(args);
+  void ExpectRun(const std::vector<std::string>& args, const std::string& out,
+                 const std::vector<std::string>& env = {}) {
+    const RunResult r = Run(args, env);
+    EXPECT_FALSE(r.timed_out) << "still running after " << kWatchdogSeconds
+                              << " s";
     EXPECT_EQ(out, r.out);
     EXPECT_EQ("", r.err);
     EXPECT_EQ(0, r.exit_code);
     EXPECT_FALSE(Exists("tempout"));
+  }
+
+  // Writes the downloader's per-user settings file in the test's home.
+  void WriteWgetrc(const std::string& text) {
+    WriteFile(home_.File(".wgetrc"), text);
   }
 
   std::string Db() { return ReadFile(dir_.File("db")); }
@@ -85,6 +101,7 @@ class WebE2eTest : public ::testing::Test {
   }
 
   std::vector<std::string> Requests() { return site_->Requests(); }
+  void ClearRequests() { site_->ClearRequests(); }
 
   // The bytes that adding a movie record appends to the catalogue.
   static std::string Record(const std::string& name,
@@ -123,8 +140,10 @@ class WebE2eTest : public ::testing::Test {
   }
 
   static constexpr const char* kHeader = "1.0.0-TALVERO_sTxtDB\n";
+  static constexpr int kWatchdogSeconds = 30;
 
   TempDir dir_;
+  TempDir home_;
 
  private:
   static inline LocalSite* site_ = nullptr;

@@ -1,0 +1,116 @@
+// The web commands against servers that misbehave (the local site's hostile
+// modes), a user's downloader settings, and search pages that point
+// elsewhere: each ends in the command's usual failure marker, in bounded
+// time, with no partial file, no log and no downloader left behind.
+#include <dirent.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "web_e2e_fixture.h"
+
+using Files_ = std::vector<std::string>;
+
+class HostileSiteTest : public WebE2eTest {
+ protected:
+  // A short download time limit, so the trials stay quick.
+  static std::vector<std::string> Limit(int seconds) {
+    return {"FLORRIN_DOWNLOAD_TIMEOUT=" + std::to_string(seconds)};
+  }
+
+  // The processes whose current folder is the test's folder: a downloader
+  // left running would be one of them (florrin itself has been waited for).
+  std::vector<std::string> ProcessesInFolder() {
+    std::vector<std::string> found;
+    DIR* proc = opendir("/proc");
+    if (proc == nullptr) return found;
+    while (dirent* e = readdir(proc)) {
+      const std::string pid = e->d_name;
+      if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+      char target[PATH_MAX];
+      const std::string link = "/proc/" + pid + "/cwd";
+      const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+      if (n <= 0) continue;
+      if (std::string(target, static_cast<size_t>(n)) == dir_.path()) {
+        found.push_back(pid + " " + ReadFile("/proc/" + pid + "/cmdline"));
+      }
+    }
+    closedir(proc);
+    return found;
+  }
+};
+
+TEST_F(HostileSiteTest, SearchThatNeverAnswersEndsAtTheTimeLimit) {
+  MakeDb();
+  ExpectRun({"--autoadd", "Never Answers"}, "!error!", Limit(1));
+  EXPECT_EQ(kHeader, Db());
+  EXPECT_EQ((Files_{"db"}), Files());
+  EXPECT_EQ(Files_{}, ProcessesInFolder());
+  // One request: the downloader was not left to try again.
+  EXPECT_EQ((Files_{"www.imdb.com/find?q=Never Answers;more=tt"}), Requests());
+}
+
+TEST_F(HostileSiteTest, TitlePageThatDripsEndsAtTheTimeLimit) {
+  MakeDb();
+  Write("imbd-movie.htm", "older page");
+  ExpectRun({"-u", "Harbour", "www.imdb.com/drip/title/tt0100001/"},
+            "!error! Connection error.", Limit(2));
+  EXPECT_EQ(kHeader, Db());
+  EXPECT_EQ((Files_{"db"}), Files());
+  EXPECT_EQ(Files_{}, ProcessesInFolder());
+}
+
+TEST_F(HostileSiteTest, PosterThatDripsLeavesTheRecordWithoutPoster) {
+  MakeDb();
+  ExpectRun({"-u", "Slow", "www.imdb.com/title/tt0100006/"}, "!ok!",
+            Limit(1));
+  EXPECT_EQ(kHeader + Record("Slow", {"A poster that takes its time. ", "", "",
+                                      "2001", "Nell Vance", "77 min", "", "",
+                                      "", "", ""}),
+            Db());
+  EXPECT_EQ((Files_{"db", "imbd-movie.htm"}), Files());
+  EXPECT_EQ(Files_{}, ProcessesInFolder());
+}
+
+TEST_F(HostileSiteTest, TitlePageCutShortOnEveryTryIsNotStored) {
+  MakeDb();
+  WriteWgetrc("waitretry = 0\n");  // no pause between the tries
+  ExpectRun({"-u", "Harbour", "www.imdb.com/cut/title/tt0100001/"},
+            "!error! Connection error.");
+  EXPECT_EQ(kHeader, Db());
+  EXPECT_EQ((Files_{"db"}), Files());
+  // The downloader tried again after the cut: its log shows a "200 OK" line
+  // for each try, but no completed download.
+  EXPECT_LE(2u, Requests().size());
+}
+
+TEST_F(HostileSiteTest, SearchLinkToAnotherHostIsNothingFound) {
+  MakeDb();
+  Write("imbd-movie.htm", "older page");
+  ExpectRun({"-t", "Far Harbour"}, "!error!");
+  EXPECT_EQ(kHeader, Db());
+  EXPECT_EQ("older page", Read("imbd-movie.htm"));
+  EXPECT_EQ((Files_{"www.imdb.com/find?q=Far Harbour;more=tt"}), Requests());
+}
+
+class DownloaderSettingsTest : public WebE2eTest {};
+
+TEST_F(DownloaderSettingsTest, AUserWgetrcCannotSilenceTheLog) {
+  for (const char* rc : {"verbose = off\n", "quiet = on\n"}) {
+    MakeDb();
+    WriteWgetrc(rc);
+    ExpectRun({"-u", "Glass", "www.imdb.com/title/tt0100002/"}, "!ok!");
+    EXPECT_EQ(kHeader + GlassOrchard("Glass", "Glass.jpg"), Db()) << rc;
+    std::remove(dir_.File("Glass.jpg").c_str());
+  }
+}
+
+TEST_F(DownloaderSettingsTest, StrictOptionOrderingInTheEnvironment) {
+  // With POSIXLY_CORRECT, options after the address would be taken for
+  // further addresses.
+  MakeDb();
+  ExpectRun({"-u", "Glass", "www.imdb.com/title/tt0100002/"}, "!ok!",
+            {"POSIXLY_CORRECT=1"});
+  EXPECT_EQ(kHeader + GlassOrchard("Glass", "Glass.jpg"), Db());
+  EXPECT_EQ((Files_{"Glass.jpg", "db", "imbd-movie.htm"}), Files());
+}
