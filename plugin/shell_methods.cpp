@@ -1,6 +1,7 @@
 #include "shell_methods.h"
 
 #include <string>
+#include <unordered_map>
 
 #include "process_runner.h"
 #include "shell_data.h"
@@ -42,6 +43,23 @@ class Converted {
   HostString s_;
 };
 
+// Instances constructed and not yet destroyed, each with the serial of its
+// construction. A host event handler may free its own instance, and the host
+// may hand the address to a new instance before the handler returns, so
+// after raising an event the instance is touched only while that same
+// construction is still alive.
+std::unordered_map<void*, uint64_t>& LiveInstances() {
+  static auto* live = new std::unordered_map<void*, uint64_t>();
+  return *live;
+}
+uint64_t g_lastSerial = 0;
+
+// 0 when `instance` is not alive.
+uint64_t SerialOf(void* instance) {
+  auto it = LiveInstances().find(instance);
+  return it == LiveInstances().end() ? 0 : it->second;
+}
+
 uintptr_t TimerId(void* instance) { return reinterpret_cast<uintptr_t>(instance); }
 
 void ReplaceResult(ShellData* data, HostString s) {
@@ -73,26 +91,37 @@ void CloseChild(void* instance) {
   data->IsRunning = false;
 }
 
-void RaiseEvent(void* instance, uintptr_t eventWord) {
+// Calls the instance's handler for the event, if it has one. Returns
+// whether the instance outlived the handler; when it did not, its memory
+// may already be gone or belong to another instance.
+bool RaiseEvent(void* instance, uintptr_t eventWord) {
   EventHandler handler = HostEventHandler(instance, eventWord);
-  if (handler != nullptr) handler(instance);
+  if (handler == nullptr) return true;
+  const uint64_t serial = SerialOf(instance);
+  handler(instance);
+  return serial != 0 && SerialOf(instance) == serial;
 }
 
-void PollOutput(void* instance) {
-  if (OutputWaiting(DataOf(instance)->Child)) {
-    RaiseEvent(instance, g_dataAvailableEvent);
-  }
+// Returns false when the DataAvailable handler freed the instance.
+bool PollOutput(void* instance) {
+  if (!OutputWaiting(DataOf(instance)->Child)) return true;
+  return RaiseEvent(instance, g_dataAvailableEvent);
 }
 
 // The exit code is stored before Completed runs, and the pipes stay open
-// for its handler; the instance is detached only after it returns.
+// for its handler; the instance is detached only after it returns, unless
+// the handler freed it (its destructor detached it then).
 void PollExit(void* instance) {
   ShellData* data = DataOf(instance);
   int32_t code = 0;
   if (!ChildExited(data->Child, &code)) return;
   data->ErrorCode = code;
-  RaiseEvent(instance, g_completedEvent);
-  CloseChild(instance);
+  if (RaiseEvent(instance, g_completedEvent)) CloseChild(instance);
+}
+
+// One tick's work; nothing after a handler that freed the instance.
+void PollOnce(void* instance) {
+  if (PollOutput(instance)) PollExit(instance);
 }
 
 // One timer tick for the instance named by `id`; dropped while another tick
@@ -106,9 +135,7 @@ void TimerTick(uintptr_t id) {
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
   } busy;
-  void* instance = reinterpret_cast<void*>(id);
-  PollOutput(instance);
-  PollExit(instance);
+  PollOnce(reinterpret_cast<void*>(id));
 }
 
 void WriteInput(void* instance, HostString s) {
@@ -131,9 +158,13 @@ void ShellConstructor(void* instance) {
   data->IsRunning = false;
   data->Result = nullptr;
   data->Child = ChildHandles();
+  // An instance that cannot be recorded counts as freed once it raises an
+  // event: a missed detach is safer than touching freed memory.
+  PIPEWELL_GUARD({ LiveInstances()[instance] = ++g_lastSerial; })
 }
 
 void ShellDestructor(void* instance) {
+  LiveInstances().erase(instance);
   PIPEWELL_GUARD({
     CloseChild(instance);
     ReplaceResult(DataOf(instance), nullptr);
@@ -213,11 +244,6 @@ void ShellWriteLine(void* instance, HostString s) {
 
 void ShellClose(void* instance) { PIPEWELL_GUARD({ CloseChild(instance); }) }
 
-void ShellPoll(void* instance) {
-  PIPEWELL_GUARD({
-    PollOutput(instance);
-    PollExit(instance);
-  })
-}
+void ShellPoll(void* instance) { PIPEWELL_GUARD({ PollOnce(instance); }) }
 
 }  // namespace pipewell
