@@ -61,6 +61,8 @@ RunResult RunCommand(ChildHandles* child, const std::string& commandLine,
     *child = ChildHandles();
     return RunResult();
   }
+  // Writes to the child must never hold up the host thread.
+  OsSetNonBlocking(child->inputWrite);
   if (options.wait) return WaitForChild(child, options.timeOutMs);
   OsStartTimer(options.timerId, kTimerPeriodMs, options.tick);
   RunResult result;
@@ -105,9 +107,35 @@ bool ReadWaiting(const ChildHandles& child, std::string* bytes) {
   return n > 0;
 }
 
-void WriteToChild(const ChildHandles& child, const char* bytes, size_t size) {
+void WriteToChild(const ChildHandles& child, InputQueue* queue,
+                  const char* bytes, size_t size) {
   if (child.inputWrite == 0 || bytes == nullptr || size == 0) return;
-  OsWritePipe(child.inputWrite, bytes, size);
+  if (queue->empty()) {
+    // Most writes fit the pipe: send them straight from the caller's bytes.
+    for (;;) {
+      long n = OsWriteSome(child.inputWrite, bytes, size);
+      if (n < 0) return;
+      if (n == 0) break;
+      bytes += n;
+      size -= static_cast<size_t>(n);
+      if (size == 0) return;
+    }
+  }
+  queue->Append(bytes, size);
+  SendQueued(child, queue);
+}
+
+void SendQueued(const ChildHandles& child, InputQueue* queue) {
+  if (child.inputWrite == 0) return;
+  while (!queue->empty()) {
+    long n = OsWriteSome(child.inputWrite, queue->front(), queue->size());
+    if (n < 0) {
+      queue->Clear();
+      return;
+    }
+    if (n == 0) return;
+    queue->Consume(static_cast<size_t>(n));
+  }
 }
 
 }  // namespace pipewell

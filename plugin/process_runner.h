@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "input_queue.h"
 #include "os_process.h"
 #include "output_buffer.h"
 
@@ -63,8 +64,16 @@ bool ChildExited(const ChildHandles& child, int32_t* code);
 // waits or no child is attached. Never waits.
 bool ReadWaiting(const ChildHandles& child, std::string* bytes);
 
-// Sends `size` bytes to the child's standard input; nothing without a child.
-void WriteToChild(const ChildHandles& child, const char* bytes, size_t size);
+// Sends `size` bytes to the child's standard input behind those waiting in
+// `queue`, without waiting: what the pipe does not take now joins `queue`.
+// Nothing is sent or queued without a child; a child whose input has gone
+// away gets nothing more, and `queue` is emptied.
+void WriteToChild(const ChildHandles& child, InputQueue* queue,
+                  const char* bytes, size_t size);
+
+// Sends what the pipe takes now of the bytes waiting in `queue`, on the same
+// terms as WriteToChild.
+void SendQueued(const ChildHandles& child, InputQueue* queue);
 
 }  // namespace pipewell
 

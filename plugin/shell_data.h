@@ -9,6 +9,8 @@
 
 namespace pipewell {
 
+class InputQueue;
+
 // Per-instance data of `Shell`, allocated by the host inside each instance.
 // The host reads and writes several fields directly at their offsets, so
 // the layout is part of the binary interface.
@@ -19,6 +21,10 @@ struct ShellData {
   bool IsRunning;     // an asynchronous child is being watched
   HostString Result;  // owns one reference, or nil
   ChildHandles Child;  // the attached child, all 0 for none; runner-owned
+  // Input the child's pipe has not taken yet; owned, made at the first Write
+  // to a child and deleted when the instance detaches from it. The host
+  // knows nothing of this field.
+  InputQueue* Pending;
 };
 
 static_assert(offsetof(ShellData, ErrorCode) == 0, "layout");

@@ -85,10 +85,22 @@ std::string CommandLine(HostString command, HostString parameters) {
                               parameterBytes);
 }
 
+// Input still queued for a child is of no use to any other.
+void DropInput(ShellData* data) {
+  delete data->Pending;
+  data->Pending = nullptr;
+}
+
 void CloseChild(void* instance) {
   ShellData* data = DataOf(instance);
   DetachChild(&data->Child, TimerId(instance));
+  DropInput(data);
   data->IsRunning = false;
+}
+
+void SendInput(void* instance) {
+  ShellData* data = DataOf(instance);
+  if (data->Pending != nullptr) SendQueued(data->Child, data->Pending);
 }
 
 // Calls the instance's handler for the event, if it has one. Returns
@@ -115,12 +127,15 @@ void PollExit(void* instance) {
   ShellData* data = DataOf(instance);
   int32_t code = 0;
   if (!ChildExited(data->Child, &code)) return;
+  DropInput(data);
   data->ErrorCode = code;
   if (RaiseEvent(instance, g_completedEvent)) CloseChild(instance);
 }
 
-// One tick's work; nothing after a handler that freed the instance.
+// One tick's work: move queued input on, then look for output and the
+// exit; nothing after a handler that freed the instance.
 void PollOnce(void* instance) {
+  SendInput(instance);
   if (PollOutput(instance)) PollExit(instance);
 }
 
@@ -139,8 +154,11 @@ void TimerTick(uintptr_t id) {
 }
 
 void WriteInput(void* instance, HostString s) {
+  ShellData* data = DataOf(instance);
+  if (data->Child.inputWrite == 0) return;
+  if (data->Pending == nullptr) data->Pending = new InputQueue();
   uint32_t length = HostStringLength(s);
-  WriteToChild(DataOf(instance)->Child, HostCString(s), length);
+  WriteToChild(data->Child, data->Pending, HostCString(s), length);
 }
 
 HostString LineEnd() {
@@ -158,6 +176,7 @@ void ShellConstructor(void* instance) {
   data->IsRunning = false;
   data->Result = nullptr;
   data->Child = ChildHandles();
+  data->Pending = nullptr;
   // An instance that cannot be recorded counts as freed once it raises an
   // event: a missed detach is safer than touching freed memory.
   PIPEWELL_GUARD({ LiveInstances()[instance] = ++g_lastSerial; })
