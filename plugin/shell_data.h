@@ -15,7 +15,7 @@ class InputQueue;
 // The host reads and writes several fields directly at their offsets, so
 // the layout is part of the binary interface.
 struct ShellData {
-  int32_t ErrorCode;  // outcome of the last Execute
+  int32_t ErrorCode;  // outcome of the last Execute (see shell_class.cpp)
   int32_t TimeOut;    // synchronous limit in ms, compared unsigned; -1 none
   int32_t Mode;       // 0 synchronous; 1 and 2 asynchronous
   bool IsRunning;     // an asynchronous child is being watched

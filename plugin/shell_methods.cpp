@@ -15,6 +15,16 @@ namespace {
 
 const char kNoShell[] = "No shell available";
 const char kTimedOut[] = "Shell timed out";
+const char kTooLarge[] = "Shell output too large";
+
+// The longest output a synchronous Execute hands back. CMake sets it to the
+// host's limit (kHostStringLimit); a test build of the library lowers it so
+// that going over costs megabytes.
+#ifndef PIPEWELL_OUTPUT_LIMIT
+#define PIPEWELL_OUTPUT_LIMIT 2147483647
+#endif
+constexpr size_t kOutputLimit = PIPEWELL_OUTPUT_LIMIT;
+static_assert(kOutputLimit <= kHostStringLimit, "a host string must hold it");
 
 bool g_encodingKnown = false;
 uint32_t g_systemEncoding = 0;
@@ -211,6 +221,7 @@ void ShellExecuteWithParameters(void* instance, HostString command,
     RunOptions options;
     options.wait = data->Mode == 0;
     options.timeOutMs = data->TimeOut;
+    options.outputLimit = kOutputLimit;
     options.timerId = TimerId(instance);
     options.tick = &TimerTick;
     RunResult run =
@@ -221,6 +232,9 @@ void ShellExecuteWithParameters(void* instance, HostString command,
         break;
       case RunStatus::kTimedOut:
         ReplaceResult(data, HostBuildString(kTimedOut, sizeof kTimedOut - 1));
+        break;
+      case RunStatus::kTooLarge:
+        ReplaceResult(data, HostBuildString(kTooLarge, sizeof kTooLarge - 1));
         break;
       case RunStatus::kExited:
         ReplaceResult(data,

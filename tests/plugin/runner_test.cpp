@@ -25,9 +25,11 @@ class RunnerTest : public ::testing::Test {
     fakeos::Reset(script, now);
   }
 
-  RunResult Wait(int32_t timeOutMs = 2000) {
+  RunResult Wait(int32_t timeOutMs = 2000,
+                 size_t outputLimit = pipewell::kHostStringLimit) {
     RunOptions options;
     options.timeOutMs = timeOutMs;
+    options.outputLimit = outputLimit;
     return pipewell::RunCommand(&child_, "the command", options);
   }
 
@@ -99,6 +101,43 @@ TEST_F(RunnerTest, BufferKeptFromALargeRunDoesNotLeakIntoTheNext) {
   small.exitAfterMs = 0;
   Given(small);
   EXPECT_EQ(Output(Wait()), "ok");
+}
+
+TEST_F(RunnerTest, OutputUpToTheLimitIsCollectedAndBeyondItIsTooLarge) {
+  fakeos::Script s;
+  s.writes = Pattern(200000);
+  s.writesPerPass = 3000;
+  s.exitAfterMs = 5;
+  s.exitCode = 6;
+  {
+    SCOPED_TRACE("exactly the limit");
+    Given(s);
+    RunResult r = Wait(-1, 200000);
+    EXPECT_EQ(r.status, RunStatus::kExited);
+    EXPECT_EQ(r.outcome, 6);
+    EXPECT_TRUE(Output(r) == s.writes);
+  }
+  {
+    SCOPED_TRACE("one byte over: drained to the exit, then too large");
+    Given(s);
+    RunResult r = Wait(-1, 199999);
+    EXPECT_EQ(r.status, RunStatus::kTooLarge);
+    EXPECT_EQ(r.outcome, pipewell::kOutcomeTooLarge);
+    EXPECT_EQ(world_.written, s.writes.size()) << "the child was held up";
+    EXPECT_TRUE(world_.readable.empty());
+    EXPECT_FALSE(world_.terminated);
+    EXPECT_TRUE(Empty());
+    EXPECT_EQ(fakeos::OpenHandles(), 0);
+  }
+  {
+    SCOPED_TRACE("over the limit but still running: the time limit wins");
+    fakeos::Script endless = s;
+    endless.exitAfterMs = -1;
+    Given(endless);
+    RunResult r = Wait(50, 1000);
+    EXPECT_EQ(r.status, RunStatus::kTimedOut);
+    EXPECT_EQ(r.outcome, pipewell::kOutcomeTimedOut);
+  }
 }
 
 TEST_F(RunnerTest, TimeLimitEndsTheChildEvenWhenTheTickCounterWraps) {
