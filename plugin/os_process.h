@@ -55,7 +55,10 @@ void OsCloseProcess(OsHandle process);
 void OsCloseThread(OsHandle thread);
 void OsClosePipe(OsHandle pipe);
 
-// Makes reads from `pipe` return at once when it is empty.
+// Makes reads from `pipe` return at once when it is empty, and writes to it
+// return at once when it is full. The runner applies it to the output read
+// end before a synchronous wait and to the input write end of every child
+// right after OsCreateChild, so OsCreateChild need not do either.
 void OsSetNonBlocking(OsHandle pipe);
 
 // Stores in `available` the bytes waiting in `pipe`; false on failure.
@@ -65,9 +68,11 @@ bool OsPeekPipe(OsHandle pipe, uint32_t* available);
 // waiting (non-blocking pipe) or the writers are gone, -1 on failure.
 long OsReadPipe(OsHandle pipe, void* buffer, size_t size);
 
-// Writes all `size` bytes, waiting while the pipe is full. A reader that has
-// gone away ends the write quietly; nothing is reported.
-void OsWritePipe(OsHandle pipe, const void* bytes, size_t size);
+// Writes what the pipe accepts at once, without waiting (the pipe was made
+// non-blocking with OsSetNonBlocking). Returns the count written (0 when the
+// pipe is full), or -1 when the reader has gone away or the write failed.
+// A reader gone away must not signal or end the host process.
+long OsWriteSome(OsHandle pipe, const void* bytes, size_t size);
 
 // Milliseconds from an arbitrary origin, wrapping at 2^32.
 uint32_t OsTickCount();

@@ -1,5 +1,6 @@
 #include "process_runner.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace pipewell {
@@ -7,15 +8,27 @@ namespace {
 
 constexpr uint32_t kTimerPeriodMs = 100;
 
-// Reads what waits in the pipe; stops at the first read that does not fill
-// the whole free part (the pipe is then empty).
-void Drain(OsHandle pipe, OutputBuffer* buffer) {
+// Reads what waits in the pipe into `buffer`, up to `limit` bytes in all;
+// bytes beyond it are read and thrown away and set `overflow`. Stops at the
+// first read that does not fill what it asked for (the pipe is then empty).
+void Drain(OsHandle pipe, OutputBuffer* buffer, size_t limit, bool* overflow) {
+  char discard[64 * 1024];
   for (;;) {
-    if (!buffer->Reserve()) return;
-    size_t want = buffer->free_size();
-    long n = OsReadPipe(pipe, buffer->free_part(), want);
+    char* into = discard;
+    size_t want = sizeof discard;
+    const bool collecting = buffer->length() < limit;
+    if (collecting) {
+      if (!buffer->Reserve()) return;
+      into = buffer->free_part();
+      want = std::min(buffer->free_size(), limit - buffer->length());
+    }
+    long n = OsReadPipe(pipe, into, want);
     if (n <= 0) return;
-    buffer->Grow(static_cast<size_t>(n));
+    if (collecting) {
+      buffer->Grow(static_cast<size_t>(n));
+    } else {
+      *overflow = true;
+    }
     if (static_cast<size_t>(n) < want) return;
   }
 }
@@ -23,8 +36,10 @@ void Drain(OsHandle pipe, OutputBuffer* buffer) {
 // Draining each pass until a short read, into one buffer that grows
 // geometrically, keeps a large output within a small factor of a plain
 // pipe (figures in the README's Benchmarks).
-RunResult WaitForChild(ChildHandles* child, int32_t timeOutMs) {
+RunResult WaitForChild(ChildHandles* child, int32_t timeOutMs,
+                       size_t outputLimit) {
   RunResult result;
+  bool overflow = false;
   const uint32_t start = OsTickCount();
   OsSetNonBlocking(child->outputRead);
   for (;;) {
@@ -35,10 +50,10 @@ RunResult WaitForChild(ChildHandles* child, int32_t timeOutMs) {
       result.status = RunStatus::kLost;
       break;
     }
-    Drain(child->outputRead, &result.output);
+    Drain(child->outputRead, &result.output, outputLimit, &overflow);
     if (status.state == ExitState::kExited) {
-      result.status = RunStatus::kExited;
-      result.outcome = status.code;
+      result.status = overflow ? RunStatus::kTooLarge : RunStatus::kExited;
+      result.outcome = overflow ? kOutcomeTooLarge : status.code;
       break;
     }
     OsWaitOnPipe(child->outputRead, 1);
@@ -61,7 +76,11 @@ RunResult RunCommand(ChildHandles* child, const std::string& commandLine,
     *child = ChildHandles();
     return RunResult();
   }
-  if (options.wait) return WaitForChild(child, options.timeOutMs);
+  // Writes to the child must never hold up the host thread.
+  OsSetNonBlocking(child->inputWrite);
+  if (options.wait) {
+    return WaitForChild(child, options.timeOutMs, options.outputLimit);
+  }
   OsStartTimer(options.timerId, kTimerPeriodMs, options.tick);
   RunResult result;
   result.status = RunStatus::kWatching;
@@ -105,9 +124,35 @@ bool ReadWaiting(const ChildHandles& child, std::string* bytes) {
   return n > 0;
 }
 
-void WriteToChild(const ChildHandles& child, const char* bytes, size_t size) {
+void WriteToChild(const ChildHandles& child, InputQueue* queue,
+                  const char* bytes, size_t size) {
   if (child.inputWrite == 0 || bytes == nullptr || size == 0) return;
-  OsWritePipe(child.inputWrite, bytes, size);
+  if (queue->empty()) {
+    // Most writes fit the pipe: send them straight from the caller's bytes.
+    for (;;) {
+      long n = OsWriteSome(child.inputWrite, bytes, size);
+      if (n < 0) return;
+      if (n == 0) break;
+      bytes += n;
+      size -= static_cast<size_t>(n);
+      if (size == 0) return;
+    }
+  }
+  queue->Append(bytes, size);
+  SendQueued(child, queue);
+}
+
+void SendQueued(const ChildHandles& child, InputQueue* queue) {
+  if (child.inputWrite == 0) return;
+  while (!queue->empty()) {
+    long n = OsWriteSome(child.inputWrite, queue->front(), queue->size());
+    if (n < 0) {
+      queue->Clear();
+      return;
+    }
+    if (n == 0) return;
+    queue->Consume(static_cast<size_t>(n));
+  }
 }
 
 }  // namespace pipewell

@@ -9,16 +9,22 @@
 
 namespace pipewell {
 
+class InputQueue;
+
 // Per-instance data of `Shell`, allocated by the host inside each instance.
 // The host reads and writes several fields directly at their offsets, so
 // the layout is part of the binary interface.
 struct ShellData {
-  int32_t ErrorCode;  // outcome of the last Execute
+  int32_t ErrorCode;  // outcome of the last Execute (see shell_class.cpp)
   int32_t TimeOut;    // synchronous limit in ms, compared unsigned; -1 none
   int32_t Mode;       // 0 synchronous; 1 and 2 asynchronous
   bool IsRunning;     // an asynchronous child is being watched
   HostString Result;  // owns one reference, or nil
   ChildHandles Child;  // the attached child, all 0 for none; runner-owned
+  // Input the child's pipe has not taken yet; owned, made at the first Write
+  // to a child and deleted when the instance detaches from it. The host
+  // knows nothing of this field.
+  InputQueue* Pending;
 };
 
 static_assert(offsetof(ShellData, ErrorCode) == 0, "layout");

@@ -1,6 +1,7 @@
 #include "shell_methods.h"
 
 #include <string>
+#include <unordered_map>
 
 #include "process_runner.h"
 #include "shell_data.h"
@@ -14,6 +15,16 @@ namespace {
 
 const char kNoShell[] = "No shell available";
 const char kTimedOut[] = "Shell timed out";
+const char kTooLarge[] = "Shell output too large";
+
+// The longest output a synchronous Execute hands back. CMake sets it to the
+// host's limit (kHostStringLimit); a test build of the library lowers it so
+// that going over costs megabytes.
+#ifndef PIPEWELL_OUTPUT_LIMIT
+#define PIPEWELL_OUTPUT_LIMIT 2147483647
+#endif
+constexpr size_t kOutputLimit = PIPEWELL_OUTPUT_LIMIT;
+static_assert(kOutputLimit <= kHostStringLimit, "a host string must hold it");
 
 bool g_encodingKnown = false;
 uint32_t g_systemEncoding = 0;
@@ -42,6 +53,23 @@ class Converted {
   HostString s_;
 };
 
+// Instances constructed and not yet destroyed, each with the serial of its
+// construction. A host event handler may free its own instance, and the host
+// may hand the address to a new instance before the handler returns, so
+// after raising an event the instance is touched only while that same
+// construction is still alive.
+std::unordered_map<void*, uint64_t>& LiveInstances() {
+  static auto* live = new std::unordered_map<void*, uint64_t>();
+  return *live;
+}
+uint64_t g_lastSerial = 0;
+
+// 0 when `instance` is not alive.
+uint64_t SerialOf(void* instance) {
+  auto it = LiveInstances().find(instance);
+  return it == LiveInstances().end() ? 0 : it->second;
+}
+
 uintptr_t TimerId(void* instance) { return reinterpret_cast<uintptr_t>(instance); }
 
 void ReplaceResult(ShellData* data, HostString s) {
@@ -67,32 +95,58 @@ std::string CommandLine(HostString command, HostString parameters) {
                               parameterBytes);
 }
 
+// Input still queued for a child is of no use to any other.
+void DropInput(ShellData* data) {
+  delete data->Pending;
+  data->Pending = nullptr;
+}
+
 void CloseChild(void* instance) {
   ShellData* data = DataOf(instance);
   DetachChild(&data->Child, TimerId(instance));
+  DropInput(data);
   data->IsRunning = false;
 }
 
-void RaiseEvent(void* instance, uintptr_t eventWord) {
-  EventHandler handler = HostEventHandler(instance, eventWord);
-  if (handler != nullptr) handler(instance);
+void SendInput(void* instance) {
+  ShellData* data = DataOf(instance);
+  if (data->Pending != nullptr) SendQueued(data->Child, data->Pending);
 }
 
-void PollOutput(void* instance) {
-  if (OutputWaiting(DataOf(instance)->Child)) {
-    RaiseEvent(instance, g_dataAvailableEvent);
-  }
+// Calls the instance's handler for the event, if it has one. Returns
+// whether the instance outlived the handler; when it did not, its memory
+// may already be gone or belong to another instance.
+bool RaiseEvent(void* instance, uintptr_t eventWord) {
+  EventHandler handler = HostEventHandler(instance, eventWord);
+  if (handler == nullptr) return true;
+  const uint64_t serial = SerialOf(instance);
+  handler(instance);
+  return serial != 0 && SerialOf(instance) == serial;
+}
+
+// Returns false when the DataAvailable handler freed the instance.
+bool PollOutput(void* instance) {
+  if (!OutputWaiting(DataOf(instance)->Child)) return true;
+  return RaiseEvent(instance, g_dataAvailableEvent);
 }
 
 // The exit code is stored before Completed runs, and the pipes stay open
-// for its handler; the instance is detached only after it returns.
+// for its handler; the instance is detached only after it returns, unless
+// the handler freed it (its destructor detached it then).
 void PollExit(void* instance) {
   ShellData* data = DataOf(instance);
   int32_t code = 0;
   if (!ChildExited(data->Child, &code)) return;
+  DropInput(data);
   data->ErrorCode = code;
-  RaiseEvent(instance, g_completedEvent);
-  CloseChild(instance);
+  if (RaiseEvent(instance, g_completedEvent)) CloseChild(instance);
+}
+
+// One tick's work: move queued input on, then look for output and the
+// exit; nothing after a handler that freed the instance.
+void PollOnce(void* instance) {
+  SendInput(instance);
+  if (PollOutput(instance)) PollExit(instance);
 }
 
 // One timer tick for the instance named by `id`; dropped while another tick
@@ -106,14 +160,15 @@ void TimerTick(uintptr_t id) {
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
   } busy;
-  void* instance = reinterpret_cast<void*>(id);
-  PollOutput(instance);
-  PollExit(instance);
+  PollOnce(reinterpret_cast<void*>(id));
 }
 
 void WriteInput(void* instance, HostString s) {
+  ShellData* data = DataOf(instance);
+  if (data->Child.inputWrite == 0) return;
+  if (data->Pending == nullptr) data->Pending = new InputQueue();
   uint32_t length = HostStringLength(s);
-  WriteToChild(DataOf(instance)->Child, HostCString(s), length);
+  WriteToChild(data->Child, data->Pending, HostCString(s), length);
 }
 
 HostString LineEnd() {
@@ -131,9 +186,14 @@ void ShellConstructor(void* instance) {
   data->IsRunning = false;
   data->Result = nullptr;
   data->Child = ChildHandles();
+  data->Pending = nullptr;
+  // An instance that cannot be recorded counts as freed once it raises an
+  // event: a missed detach is safer than touching freed memory.
+  PIPEWELL_GUARD({ LiveInstances()[instance] = ++g_lastSerial; })
 }
 
 void ShellDestructor(void* instance) {
+  LiveInstances().erase(instance);
   PIPEWELL_GUARD({
     CloseChild(instance);
     ReplaceResult(DataOf(instance), nullptr);
@@ -161,6 +221,7 @@ void ShellExecuteWithParameters(void* instance, HostString command,
     RunOptions options;
     options.wait = data->Mode == 0;
     options.timeOutMs = data->TimeOut;
+    options.outputLimit = kOutputLimit;
     options.timerId = TimerId(instance);
     options.tick = &TimerTick;
     RunResult run =
@@ -171,6 +232,9 @@ void ShellExecuteWithParameters(void* instance, HostString command,
         break;
       case RunStatus::kTimedOut:
         ReplaceResult(data, HostBuildString(kTimedOut, sizeof kTimedOut - 1));
+        break;
+      case RunStatus::kTooLarge:
+        ReplaceResult(data, HostBuildString(kTooLarge, sizeof kTooLarge - 1));
         break;
       case RunStatus::kExited:
         ReplaceResult(data,
@@ -213,11 +277,6 @@ void ShellWriteLine(void* instance, HostString s) {
 
 void ShellClose(void* instance) { PIPEWELL_GUARD({ CloseChild(instance); }) }
 
-void ShellPoll(void* instance) {
-  PIPEWELL_GUARD({
-    PollOutput(instance);
-    PollExit(instance);
-  })
-}
+void ShellPoll(void* instance) { PIPEWELL_GUARD({ PollOnce(instance); }) }
 
 }  // namespace pipewell

@@ -30,7 +30,9 @@ HostString ShellResultGetter(void* instance, intptr_t parameter);
 void ShellModeSetter(void* instance, intptr_t parameter, int32_t value);
 
 // Execute(command) and Execute(command, parameters): clear Result, detach
-// from any child, run the command; the outcome lands in ErrorCode.
+// from any child, run the command; the outcome lands in ErrorCode. A
+// synchronous output longer than a host string can hold is not handed back:
+// ErrorCode -3, Result "Shell output too large".
 void ShellExecute(void* instance, HostString command);
 void ShellExecuteWithParameters(void* instance, HostString command,
                                 HostString parameters);
@@ -38,14 +40,21 @@ void ShellExecuteWithParameters(void* instance, HostString command,
 // ReadAll() as String: the output waiting now, nil (empty) when none.
 HostString ShellReadAll(void* instance);
 
-// Write(s) and WriteLine(s): the bytes of s, then CR LF for WriteLine.
+// Write(s) and WriteLine(s): the bytes of s, then CR LF for WriteLine, to
+// the attached child's input. Never waits: what the pipe does not take at
+// once is queued in the instance, in order, and moved on by every tick, Poll
+// and later Write; Close, a new Execute, the child's exit and destruction
+// drop what is left. Nothing is reported; without a child nothing is sent.
 void ShellWrite(void* instance, HostString s);
 void ShellWriteLine(void* instance, HostString s);
 
-// Close: detach from the child, which keeps running.
+// Close: detach from the child, which keeps running; queued input is
+// dropped.
 void ShellClose(void* instance);
 
-// Poll: one timer tick's work at once, ignoring the tick-busy flag.
+// Poll: one timer tick's work at once, ignoring the tick-busy flag: queued
+// input moved on, DataAvailable, then Completed. A handler may free the
+// instance; nothing touches it after that.
 void ShellPoll(void* instance);
 
 }  // namespace pipewell

@@ -7,9 +7,12 @@
 //   3. time from the child's exit to Execute returning.
 //
 // Usage: pipewell-bench [--size-mb N] [--dir DIR] [--runs N] [--shell-only]
-//                       [--library PATH]
+//                       [--library PATH] [--host-string-limit]
 // --shell-only times the Shell runs alone (for profiling); --library loads
 // another build of the plug-in (to compare two versions on one machine).
+// --host-string-limit instead runs synchronous outputs at and beyond the
+// longest string a host can hold (2^31 - 1 bytes): several GB through the
+// pipe, and about 6 GB of memory at the peak.
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
@@ -195,12 +198,42 @@ void ExitToReturn() {
               latencies.size(), Median(latencies), worst, worst < 5.0 ? "met" : "NOT met");
 }
 
+// One synchronous run of `bytes` zero bytes; true when the outcome is as a
+// host string of that length allows.
+bool LimitRun(long long bytes) {
+  void* shell = NewShell();
+  double start = NowSeconds();
+  rbhost::Call(shell, "Execute(command as String)",
+               "head -c " + std::to_string(bytes) + " /dev/zero");
+  double seconds = NowSeconds() - start;
+  int code = rbhost::GetInteger(shell, "ErrorCode");
+  std::string result = rbhost::GetString(shell, "Result");
+  rbhost::DeleteInstance(shell);
+  const long long kHostMax = 2147483647;
+  bool fits = bytes <= kHostMax;
+  bool ok = fits ? (code == 0 && static_cast<long long>(result.size()) == bytes)
+                 : (code == -3 && result == "Shell output too large");
+  std::printf("%lld bytes: ErrorCode %d, Result of %zu bytes%s, %.1f s: %s\n",
+              bytes, code, result.size(),
+              result.size() < 64 ? (" \"" + result + "\"").c_str() : "",
+              seconds, ok ? "as expected" : "WRONG");
+  return ok;
+}
+
+bool HostStringLimit() {
+  bool ok = LimitRun(2147483647LL);       // the longest a host string holds
+  ok = LimitRun(2147483648LL) && ok;      // one byte over
+  ok = LimitRun(4294967296LL + 10) && ok;  // over by a 32-bit wrap
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   long sizeMb = 200;
   int runs = 5;
   bool shellOnly = false;
+  bool limitOnly = false;
   std::string dir = "/tmp";
   std::string library = PIPEWELL_LIBRARY;
   for (int i = 1; i < argc; ++i) {
@@ -210,6 +243,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--dir") == 0 && i + 1 < argc) dir = argv[++i];
     if (std::strcmp(argv[i], "--shell-only") == 0) shellOnly = true;
     if (std::strcmp(argv[i], "--library") == 0 && i + 1 < argc) library = argv[++i];
+    if (std::strcmp(argv[i], "--host-string-limit") == 0) limitOnly = true;
   }
   pipewell_loader::Plugin plugin;
   std::string error;
@@ -218,6 +252,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   plugin.main(&TimedResolve);
+  if (limitOnly) return HostStringLimit() ? 0 : 1;
 
   std::string file = dir + "/pipewell-bench-" + std::to_string(getpid()) + ".dat";
   if (!MakeFile(file, sizeMb)) {

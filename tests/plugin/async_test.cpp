@@ -150,6 +150,45 @@ TEST_F(AsyncTest, WriteReachesChildAndCloseEndsItsInput) {
   EXPECT_FALSE(ProcessAlive(pid));
 }
 
+// Bytes the pipe does not take at once wait in the instance, in order; the
+// ticks move them on while the child reads and the host reads its output.
+TEST_F(AsyncTest, FourMegabytesWrittenToAnEchoingChildAllComeBack) {
+  void* shell = NewShell(1);
+  Execute(shell, Child("echo"));
+  std::string sent(4 << 20, '\0');
+  for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i % 253);
+  Write(shell, sent.substr(0, 3 << 20));
+  Write(shell, sent.substr(3 << 20));  // queued behind the first
+  const std::string& back = EventsOf(shell).output;
+  ASSERT_TRUE(PumpUntil([&] { return back.size() >= sent.size(); }, 10000))
+      << back.size() << " of " << sent.size() << " bytes came back";
+  EXPECT_TRUE(back == sent) << "bytes out of order";
+}
+
+TEST_F(AsyncTest, WriteToAChildThatNeverReadsReturnsAtOnce) {
+  void* shell = NewShell(1);
+  Execute(shell, Child("sleep:30000"));
+  int pid = Pid(shell);
+  Write(shell, std::string(4 << 20, 'w'));
+  WriteLine(shell, "and more");
+  // A write that waited for room would have returned only once the child
+  // had exited and its input broke.
+  EXPECT_TRUE(ProcessAlive(pid));
+  Poll(shell);
+  Close(shell);
+  kill(pid, SIGKILL);
+}
+
+TEST_F(AsyncTest, NewExecuteDropsInputQueuedForTheLastChild) {
+  void* shell = NewShell(1);
+  Execute(shell, Child("echo"));
+  Write(shell, std::string(4 << 20, 'x'));  // far more than the pipes hold
+  Execute(shell, Child("line exit:0"));
+  WriteLine(shell, "fresh");
+  ASSERT_TRUE(PumpToCompletion(shell));
+  EXPECT_EQ(EventsOf(shell).output, "fresh\r\n");
+}
+
 TEST_F(AsyncTest, CloseDetachesAndLeavesChildRunning) {
   void* shell = NewShell(1);
   Execute(shell, Child("out:x sleep:400"));

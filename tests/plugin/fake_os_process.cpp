@@ -14,9 +14,12 @@ void Reset(const Script& script, uint32_t now) {
   TheWorld() = World();
   TheWorld().script = script;
   TheWorld().now = now;
+  TheWorld().inputRoom = script.inputRoom;
 }
 
 void ChildWrites(const std::string& bytes) { TheWorld().readable += bytes; }
+
+void ChildReads(size_t n) { TheWorld().inputRoom += n; }
 
 int OpenHandles() {
   int count = 0;
@@ -79,7 +82,9 @@ void OsTerminate(OsHandle) { TheWorld().terminated = true; }
 void OsCloseProcess(OsHandle process) { TheWorld().open[process] = false; }
 void OsCloseThread(OsHandle thread) { TheWorld().open[thread] = false; }
 void OsClosePipe(OsHandle pipe) { TheWorld().open[pipe] = false; }
-void OsSetNonBlocking(OsHandle) {}
+void OsSetNonBlocking(OsHandle pipe) {
+  if (pipe == fakeos::kInput) TheWorld().nonBlocking++;
+}
 
 bool OsPeekPipe(OsHandle pipe, uint32_t* available) {
   if (pipe != fakeos::kOutput) return false;
@@ -96,9 +101,13 @@ long OsReadPipe(OsHandle pipe, void* buffer, size_t size) {
   return static_cast<long>(n);
 }
 
-void OsWritePipe(OsHandle pipe, const void* bytes, size_t size) {
-  if (pipe != fakeos::kInput) return;
-  TheWorld().input.append(static_cast<const char*>(bytes), size);
+long OsWriteSome(OsHandle pipe, const void* bytes, size_t size) {
+  auto& w = TheWorld();
+  if (pipe != fakeos::kInput || !w.open[pipe] || w.script.inputGone) return -1;
+  size_t n = std::min(size, w.inputRoom);
+  w.input.append(static_cast<const char*>(bytes), n);
+  w.inputRoom -= n;
+  return static_cast<long>(n);
 }
 
 uint32_t OsTickCount() { return TheWorld().now; }

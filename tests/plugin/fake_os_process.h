@@ -30,6 +30,9 @@ struct Script {
   std::string writes;
   size_t writesPerPass = 4096;
   size_t pipeCapacity = 65536;
+  // Room in the child's input pipe at the start; ChildReads makes more.
+  size_t inputRoom = 65536;
+  bool inputGone = false;  // the child's input has no reader
 };
 
 struct World {
@@ -41,7 +44,9 @@ struct World {
   size_t written = 0;          // bytes of script.writes made readable
   bool exited = false;
   bool terminated = false;
-  std::string input;           // what reached the child's stdin
+  std::string input;           // what reached the child's stdin pipe
+  size_t inputRoom = 0;        // what that pipe takes now
+  int nonBlocking = 0;         // OsSetNonBlocking calls on the input end
   int waits = 0;               // OsWaitOnPipe calls
   std::map<pipewell::OsHandle, bool> open;  // handle -> still open
   std::map<uintptr_t, uint32_t> timers;     // id -> period
@@ -53,6 +58,9 @@ void Reset(const Script& script, uint32_t now = 0);
 
 // Makes `bytes` readable at once, as a child writing them would.
 void ChildWrites(const std::string& bytes);
+
+// The child takes `n` bytes out of its input pipe, making room for as many.
+void ChildReads(size_t n);
 
 // Handles the runner opened and has not closed.
 int OpenHandles();

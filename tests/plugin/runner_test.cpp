@@ -2,6 +2,7 @@
 // up, and that it leaves no handle open and writes nothing but its record.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "fake_os_process.h"
@@ -24,9 +25,11 @@ class RunnerTest : public ::testing::Test {
     fakeos::Reset(script, now);
   }
 
-  RunResult Wait(int32_t timeOutMs = 2000) {
+  RunResult Wait(int32_t timeOutMs = 2000,
+                 size_t outputLimit = pipewell::kHostStringLimit) {
     RunOptions options;
     options.timeOutMs = timeOutMs;
+    options.outputLimit = outputLimit;
     return pipewell::RunCommand(&child_, "the command", options);
   }
 
@@ -100,6 +103,43 @@ TEST_F(RunnerTest, BufferKeptFromALargeRunDoesNotLeakIntoTheNext) {
   EXPECT_EQ(Output(Wait()), "ok");
 }
 
+TEST_F(RunnerTest, OutputUpToTheLimitIsCollectedAndBeyondItIsTooLarge) {
+  fakeos::Script s;
+  s.writes = Pattern(200000);
+  s.writesPerPass = 3000;
+  s.exitAfterMs = 5;
+  s.exitCode = 6;
+  {
+    SCOPED_TRACE("exactly the limit");
+    Given(s);
+    RunResult r = Wait(-1, 200000);
+    EXPECT_EQ(r.status, RunStatus::kExited);
+    EXPECT_EQ(r.outcome, 6);
+    EXPECT_TRUE(Output(r) == s.writes);
+  }
+  {
+    SCOPED_TRACE("one byte over: drained to the exit, then too large");
+    Given(s);
+    RunResult r = Wait(-1, 199999);
+    EXPECT_EQ(r.status, RunStatus::kTooLarge);
+    EXPECT_EQ(r.outcome, pipewell::kOutcomeTooLarge);
+    EXPECT_EQ(world_.written, s.writes.size()) << "the child was held up";
+    EXPECT_TRUE(world_.readable.empty());
+    EXPECT_FALSE(world_.terminated);
+    EXPECT_TRUE(Empty());
+    EXPECT_EQ(fakeos::OpenHandles(), 0);
+  }
+  {
+    SCOPED_TRACE("over the limit but still running: the time limit wins");
+    fakeos::Script endless = s;
+    endless.exitAfterMs = -1;
+    Given(endless);
+    RunResult r = Wait(50, 1000);
+    EXPECT_EQ(r.status, RunStatus::kTimedOut);
+    EXPECT_EQ(r.outcome, pipewell::kOutcomeTimedOut);
+  }
+}
+
 TEST_F(RunnerTest, TimeLimitEndsTheChildEvenWhenTheTickCounterWraps) {
   fakeos::Script s;
   s.writes = "partial";
@@ -141,8 +181,11 @@ TEST_F(RunnerTest, WatchingKeepsTheChildAttachedUntilDetached) {
   EXPECT_TRUE(pipewell::ReadWaiting(child_, &bytes));
   EXPECT_EQ(bytes, "kept:chunk");
   EXPECT_FALSE(pipewell::OutputWaiting(child_));
-  pipewell::WriteToChild(child_, "in\r\n", 4);
+  EXPECT_EQ(world_.nonBlocking, 1);
+  pipewell::InputQueue queue;
+  pipewell::WriteToChild(child_, &queue, "in\r\n", 4);
   EXPECT_EQ(world_.input, "in\r\n");
+  EXPECT_TRUE(queue.empty());
 
   int32_t code = -7;
   EXPECT_TRUE(pipewell::ChildExited(child_, &code));
@@ -152,6 +195,45 @@ TEST_F(RunnerTest, WatchingKeepsTheChildAttachedUntilDetached) {
   EXPECT_TRUE(world_.timers.empty());
   EXPECT_EQ(fakeos::OpenHandles(), 0);
   EXPECT_FALSE(world_.terminated);  // detached, not ended
+}
+
+TEST_F(RunnerTest, InputThePipeRefusesWaitsInOrderUntilThereIsRoom) {
+  fakeos::Script s;
+  s.inputRoom = 10;
+  Given(s);
+  Watch();
+  pipewell::InputQueue queue;
+  pipewell::WriteToChild(child_, &queue, "abcdefghijklmnop", 16);
+  EXPECT_EQ(world_.input, "abcdefghij");
+  EXPECT_EQ(queue.size(), 6u);
+  pipewell::WriteToChild(child_, &queue, "XYZ", 3);  // behind, not ahead
+  EXPECT_EQ(world_.input, "abcdefghij");
+  fakeos::ChildReads(4);
+  pipewell::SendQueued(child_, &queue);
+  EXPECT_EQ(world_.input, "abcdefghijklmn");
+  fakeos::ChildReads(100);
+  pipewell::WriteToChild(child_, &queue, "!", 1);
+  EXPECT_EQ(world_.input, "abcdefghijklmnopXYZ!");
+  EXPECT_TRUE(queue.empty());
+}
+
+TEST_F(RunnerTest, ALongQueueDrainedInSmallPiecesKeepsEveryByte) {
+  fakeos::Script s;
+  s.inputRoom = 0;
+  Given(s);
+  Watch();
+  pipewell::InputQueue queue;
+  const std::string sent = Pattern(100000);
+  for (size_t at = 0; at < sent.size(); at += 999) {
+    pipewell::WriteToChild(child_, &queue, sent.data() + at,
+                           std::min<size_t>(999, sent.size() - at));
+  }
+  for (int i = 0; i < 1000 && !queue.empty(); ++i) {
+    fakeos::ChildReads(777);
+    pipewell::SendQueued(child_, &queue);
+  }
+  EXPECT_TRUE(queue.empty());
+  EXPECT_TRUE(world_.input == sent);
 }
 
 // Error paths: nothing started, nothing readable, nothing attached.
@@ -180,6 +262,24 @@ TEST_F(RunnerTest, Failures) {
     EXPECT_EQ(fakeos::OpenHandles(), 0);
   }
   {
+    SCOPED_TRACE("the child's input has no reader: the queue is dropped");
+    fakeos::Script s;
+    s.inputRoom = 2;
+    Given(s);
+    Watch();
+    pipewell::InputQueue queue;
+    pipewell::WriteToChild(child_, &queue, "abcdef", 6);
+    EXPECT_EQ(queue.size(), 4u);
+    world_.script.inputGone = true;
+    fakeos::ChildReads(100);
+    pipewell::SendQueued(child_, &queue);
+    EXPECT_TRUE(queue.empty());
+    pipewell::WriteToChild(child_, &queue, "more", 4);
+    EXPECT_TRUE(queue.empty());
+    EXPECT_EQ(world_.input, "ab");
+    pipewell::DetachChild(&child_, kTimerId);
+  }
+  {
     SCOPED_TRACE("an empty record");
     Given(fakeos::Script());
     ChildHandles none;
@@ -188,8 +288,10 @@ TEST_F(RunnerTest, Failures) {
     EXPECT_FALSE(pipewell::OutputWaiting(none));
     EXPECT_FALSE(pipewell::ReadWaiting(none, &bytes));
     EXPECT_FALSE(pipewell::ChildExited(none, &code));
-    pipewell::WriteToChild(none, "x", 1);
+    pipewell::InputQueue queue;
+    pipewell::WriteToChild(none, &queue, "x", 1);
     EXPECT_TRUE(world_.input.empty());
+    EXPECT_TRUE(queue.empty()) << "nothing kept for a child that is not there";
     pipewell::DetachChild(&none, 0);
     EXPECT_EQ(fakeos::OpenHandles(), 0);
   }

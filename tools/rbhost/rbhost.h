@@ -89,6 +89,12 @@ void* NewInstance(const std::string& className);
 // Runs the destructor and frees the instance.
 void DeleteInstance(void* instance);
 
+// While on, new instances get pages of their own that DeleteInstance makes
+// inaccessible and never hands out again, so a plug-in touching a freed
+// instance faults at once instead of reading stale or reused memory. Off by
+// default; instances keep the kind of memory they were made with.
+void SetGuardedInstances(bool on);
+
 // A pointer of the caller's choice kept with the instance.
 void SetUserData(void* instance, void* user);
 void* UserData(void* instance);

@@ -39,6 +39,7 @@ struct Registered {
 struct InstanceHeader {
   const Registered* cls;
   void* user;
+  bool guarded;  // on pages of its own (SetGuardedInstances)
 };
 static_assert(sizeof(InstanceHeader) <= kInstanceHeader, "header fits");
 
@@ -54,6 +55,7 @@ std::map<void*, std::map<uintptr_t, void*>>& Handlers() {
 }
 
 uintptr_t g_nextEventWord = 1;
+bool g_guardInstances = false;
 
 const char* Text(uintptr_t word) { return reinterpret_cast<const char*>(word); }
 
@@ -145,9 +147,11 @@ void* NewInstance(const std::string& className) {
   const Registered* cls = Find(className);
   if (cls == nullptr) return nullptr;
   size_t size = kInstanceHeader + cls->record[kDataSize];
-  void* instance = std::calloc(1, size);
+  void* instance =
+      g_guardInstances ? AllocateGuarded(size) : std::calloc(1, size);
   if (instance == nullptr) return nullptr;
   static_cast<InstanceHeader*>(instance)->cls = cls;
+  static_cast<InstanceHeader*>(instance)->guarded = g_guardInstances;
   if (cls->record[kConstructor] != 0) {
     As<void (*)(void*)>(cls->record[kConstructor])(instance);
   }
@@ -161,8 +165,14 @@ void DeleteInstance(void* instance) {
     As<void (*)(void*)>(cls->record[kDestructor])(instance);
   }
   Handlers().erase(instance);
-  std::free(instance);
+  if (static_cast<InstanceHeader*>(instance)->guarded) {
+    RetireGuarded(instance, kInstanceHeader + cls->record[kDataSize]);
+  } else {
+    std::free(instance);
+  }
 }
+
+void SetGuardedInstances(bool on) { g_guardInstances = on; }
 
 void SetUserData(void* instance, void* user) {
   static_cast<InstanceHeader*>(instance)->user = user;

@@ -1,6 +1,7 @@
 #ifndef RBHOST_RBHOST_INTERNAL_H_
 #define RBHOST_RBHOST_INTERNAL_H_
 
+#include <cstddef>
 #include <cstdint>
 
 #include "rbhost.h"
@@ -21,6 +22,13 @@ void ResetClasses();
 
 // Version "REALGetRBVersion" reports now.
 double CurrentVersion();
+
+// Zeroed memory of `size` bytes on pages of its own, or nullptr.
+void* AllocateGuarded(size_t size);
+
+// Makes the pages of a block from AllocateGuarded inaccessible for the rest
+// of the process; the address range is never reused.
+void RetireGuarded(void* block, size_t size);
 
 }  // namespace rbhost
 
