@@ -31,6 +31,11 @@ bool HasLineBreak(std::string_view sText) {
   return sText.find('\n') != std::string_view::npos;
 }
 
+bool IsRecordName(std::string_view sRec) {
+  return !sRec.empty() && sRec.find(']') == std::string_view::npos &&
+         !HasLineBreak(sRec);
+}
+
 bool AppendRecord(const sString& sFile, std::string_view sRec,
                   std::string_view sBody) {
   // One write of the whole block, so that the record arrives in one piece.

@@ -28,6 +28,11 @@ bool StartsRecord(std::string_view line);
 // do: it would write extra lines into the store.
 bool HasLineBreak(std::string_view sText);
 
+// True for a name a record can be stored and found under: not empty, and
+// without "]" (a bracket name ends at the first "]", so the record could
+// never be found again) or a line break.
+bool IsRecordName(std::string_view sRec);
+
 // Appends a new record to the end of store file `sFile`: "\n\n[" `sRec` "]\n"
 // followed by `sBody`, the record's field lines. True when everything was
 // written and the file closed without error.

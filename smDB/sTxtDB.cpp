@@ -96,7 +96,7 @@ bool sTxtDB::editRec(const sString& sRec, const sString& sField,
 
 bool sTxtDB::addRec(const sString& sRec, const sString& sField1) {
   if (!opened) return false;
-  if (HasLineBreak(sRec) || HasLineBreak(sField1)) return false;
+  if (!IsRecordName(sRec) || HasLineBreak(sField1)) return false;
   if (isRec(sRec)) return false;
   return AppendRecord(DBfile, sRec, "field=" + sField1);
 }

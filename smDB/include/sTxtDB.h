@@ -46,8 +46,9 @@ class sTxtDB {
                const sString& sValue);
 
   // Appends a record with the single field "field". False when the store is
-  // closed, an argument holds "\n" or a line already carries the bracket
-  // name `sRec` (file untouched), or the write failed.
+  // closed, `sRec` is empty or holds "]", an argument holds "\n", or a line
+  // already carries the bracket name `sRec` (file untouched in each case), or
+  // the write failed.
   virtual bool addRec(const sString& sRec, const sString& sField1);
 
   // Removes record `sRec` (its header line and its body) through the scratch

@@ -146,6 +146,19 @@ TEST_F(StoreTest, LineBreaksInNamesKeysOrValuesAreRefused) {
   EXPECT_EQ(kAlphaBeta, Now());
 }
 
+TEST_F(StoreTest, EmptyNamesAndNamesHoldingACloseBracketAreRefused) {
+  // No empty line anywhere, so only the rule itself can refuse "".
+  const std::string start = kHeader.substr(0, kHeader.size() - 1);
+  Given(start);
+  EXPECT_FALSE(store_.addRec("", "x"));
+  EXPECT_FALSE(store_.addRec("[REC]", "x"));  // would list as "[REC"
+  EXPECT_FALSE(store_.addRec("a]b", "x"));
+  EXPECT_EQ(start, Now());
+  // An opening bracket alone is fine: the name is found again.
+  EXPECT_TRUE(store_.addRec("[REC", "x"));
+  EXPECT_EQ("x", store_.getRec("[REC", "field"));
+}
+
 TEST_F(StoreTest, ScratchFileThatCannotBeWrittenKeepsTheStoreWhole) {
   Given(kAlphaBeta);
   std::filesystem::create_directories("tmpfl/inside");
