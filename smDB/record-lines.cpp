@@ -1,7 +1,8 @@
 #include "record-lines.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "file-append.h"
 
 // The searches here run for every line of every scan: they use the views'
 // own single-byte finds (memchr) rather than FindInStr's general search.
@@ -41,12 +42,7 @@ bool AppendRecord(const sString& sFile, std::string_view sRec,
   // One write of the whole block, so that the record arrives in one piece.
   sString sBlock = "\n\n[";
   sBlock.append(sRec).append("]\n").append(sBody);
-  FILE* f = std::fopen(sFile.c_str(), "a");
-  if (f == nullptr) return false;
-  std::fwrite(sBlock.data(), 1, sBlock.size(), f);
-  bool bOk = std::fflush(f) == 0 && std::ferror(f) == 0;
-  if (std::fclose(f) != 0) bOk = false;
-  return bOk;
+  return AppendWhole(sFile, sBlock);
 }
 
 namespace {

@@ -34,8 +34,8 @@ bool HasLineBreak(std::string_view sText);
 bool IsRecordName(std::string_view sRec);
 
 // Appends a new record to the end of store file `sFile`: "\n\n[" `sRec` "]\n"
-// followed by `sBody`, the record's field lines. True when everything was
-// written and the file closed without error.
+// followed by `sBody`, the record's field lines, all or nothing. True when
+// everything was written and is on the disk; on false the file is as it was.
 bool AppendRecord(const sString& sFile, std::string_view sRec,
                   std::string_view sBody);
 

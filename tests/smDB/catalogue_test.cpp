@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "file-append.h"
 #include "output.h"
 #include "smDB.h"
 #include "support/file_util.h"
@@ -201,6 +202,16 @@ TEST_F(CatalogueTest, LineBreakInAnyValueRefusesTheChange) {
   EXPECT_FALSE(db_.changeRec("First", "", "", "", "", "", "", "\n", "", "",
                              "", ""));
   EXPECT_EQ(start, Now());
+}
+
+TEST_F(CatalogueTest, AnAddThatFailsPartWayCanBeRepeated) {
+  Given(kHeader);
+  FailAppendsAfterForTest(40);
+  EXPECT_FALSE(Add("Big", std::string(100 * 1024, 'p')));
+  FailAppendsAfterForTest(-1);
+  EXPECT_EQ(kHeader, Now());
+  EXPECT_TRUE(Add("Big", "b"));
+  EXPECT_EQ(kHeader + "\n\n[Big]\n" + Body("b"), Now());
 }
 
 TEST_F(CatalogueTest, ChangeWhoseScratchCannotBeWrittenKeepsTheCatalogue) {

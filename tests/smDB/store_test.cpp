@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "file-append.h"
 #include "sTxtDB.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
@@ -157,6 +158,19 @@ TEST_F(StoreTest, EmptyNamesAndNamesHoldingACloseBracketAreRefused) {
   // An opening bracket alone is fine: the name is found again.
   EXPECT_TRUE(store_.addRec("[REC", "x"));
   EXPECT_EQ("x", store_.getRec("[REC", "field"));
+}
+
+TEST_F(StoreTest, AnAppendThatFailsPartWayLeavesTheFileAsItWas) {
+  Given(kAlphaBeta);
+  for (int64_t iFailAfter : {0, 1, 6, 5000}) {
+    FailAppendsAfterForTest(iFailAfter);
+    EXPECT_FALSE(store_.addRec("Gamma", std::string(10000, 'p')));
+    FailAppendsAfterForTest(-1);
+    EXPECT_EQ(kAlphaBeta, Now()) << iFailAfter;
+  }
+  // The name stays free.
+  EXPECT_TRUE(store_.addRec("Gamma", "g"));
+  EXPECT_EQ(kAlphaBeta + "\n\n[Gamma]\nfield=g", Now());
 }
 
 TEST_F(StoreTest, ScratchFileThatCannotBeWrittenKeepsTheStoreWhole) {
