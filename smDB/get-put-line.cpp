@@ -57,7 +57,7 @@ sString GetLine(const sString& sFileName, int LineNo) {
 bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite) {
   if (LineNo < 0) return false;
   ScratchFile scratch("tempout");
-  if (!scratch.Open()) return false;
+  if (!scratch.Open(sFileName)) return false;
 
   // One pass: copy the old lines, replacing entry LineNo on the way. The empty
   // last line of a file that ends with "\n" is not an entry; a missing file
@@ -89,5 +89,5 @@ bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite) {
   // Pad with empty entries up to LineNo, then append the new one.
   for (; iEntries < LineNo; ++iEntries) scratch.WriteLine("");
   if (iEntries == LineNo) scratch.WriteLine(strToWrite);
-  return scratch.PutInPlaceOf(sFileName);
+  return scratch.PutInPlace();
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "file-append.h"
+#include "file-identity.h"
 
 // The searches here run for every line of every scan: they use the views'
 // own single-byte finds (memchr) rather than FindInStr's general search.
@@ -42,6 +43,8 @@ bool AppendRecord(const sString& sFile, std::string_view sRec,
   // One write of the whole block, so that the record arrives in one piece.
   sString sBlock = "\n\n[";
   sBlock.append(sRec).append("]\n").append(sBody);
+  // A read-only catalogue is refused here as it is by the rewrites.
+  if (!MayChange(sFile)) return false;
   return AppendWhole(sFile, sBlock);
 }
 
@@ -104,22 +107,19 @@ bool BeginRecordRewrite(const sString& sFile, const sString& sRec,
                         LineReader* reader, ScratchFile* scratch,
                         std::string_view* header) {
   if (!reader->Open(sFile)) return false;
-  // Discarding a scratch file that is not open removes what its name holds.
-  scratch->Discard();
-  if (!scratch->Open()) return false;
+  if (!scratch->Open(sFile)) return false;
   if (SeekHeader(reader, sRec, header, scratch)) return true;
   reader->Close();
   scratch->Discard();
   return false;
 }
 
-bool FinishRecordRewrite(const sString& sFile, LineReader* reader,
-                         ScratchFile* scratch) {
+bool FinishRecordRewrite(LineReader* reader, ScratchFile* scratch) {
   std::string_view line;
   if (SkipBody(reader, &line)) {
     scratch->WriteLine(line);
     CopyRest(reader, scratch);
   }
   reader->Close();
-  return scratch->PutInPlaceOf(sFile);
+  return scratch->PutInPlace();
 }

@@ -109,5 +109,5 @@ bool sTxtDB::delRec(const sString& sRec) {
   std::string_view header;
   if (!BeginRecordRewrite(DBfile, sRec, &reader, &scratch, &header))
     return false;
-  return FinishRecordRewrite(DBfile, &reader, &scratch);
+  return FinishRecordRewrite(&reader, &scratch);
 }

@@ -71,5 +71,5 @@ bool smDB::changeRec(const sString& sRec, const sString& sPlot,
   scratch.WriteLine(header);
   scratch.Write(sBody);
   scratch.Write("\n\n");
-  return FinishRecordRewrite(DBfile, &reader, &scratch);
+  return FinishRecordRewrite(&reader, &scratch);
 }

@@ -30,14 +30,17 @@ int GetNoOfLines(const sString& sFileName);
 sString GetLine(const sString& sFileName, int LineNo);
 
 // Replaces line `LineNo` of the file by `strToWrite`, rewriting the file in
-// one pass through the scratch file "tempout". The old lines form a list (an
-// empty last line is not part of it); the list is padded with empty lines to
-// `LineNo` entries when shorter, entry `LineNo` is replaced or appended, and
-// every entry is written followed by "\n". A missing file counts as empty.
-// The scratch file is flushed to disk and put in place with one atomic
-// replace, so the file is never missing. Returns true when the new file is in
-// place; false for a negative `LineNo` (nothing written) or when the rewrite
-// could not be completed (the old file is then unchanged).
+// one pass through the scratch file "tempout" beside it. The old lines form
+// a list (an empty last line is not part of it); the list is padded with
+// empty lines to `LineNo` entries when shorter, entry `LineNo` is replaced or
+// appended, and every entry is written followed by "\n". A missing file
+// counts as empty. The scratch file is flushed to disk and put in place with
+// one atomic replace, so the file is never missing; the new file keeps the
+// old one's permissions, and a symbolic link keeps pointing to the rewritten
+// file (see file-identity.h). Returns true when the new file is in place;
+// false for a negative `LineNo` or a file the caller may not change (nothing
+// written), or when the rewrite could not be completed (the old file is then
+// unchanged).
 bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite);
 
 #endif  // FLORRIN_SMDB_GET_PUT_LINE_H_

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "file-append.h"
@@ -108,7 +109,41 @@ TEST_F(StoreTest, DelRemovesOnlyTheFirstRecordOfAName) {
   EXPECT_EQ(kHeader + "[X]\na=2\n[Y]\n", Now());
 }
 
+TEST_F(StoreTest, RewritesKeepThePermissionsAndReplaceALinksTarget) {
+  namespace fs = std::filesystem;
+  const fs::perms kPrivate = fs::perms::owner_read | fs::perms::owner_write |
+                             fs::perms::group_read;
+  fs::create_directory("keep");
+  WriteFile("keep/real", kAlphaBeta);
+  fs::permissions("keep/real", kPrivate);
+  fs::create_symlink("keep/real", "s");
+  ASSERT_TRUE(store_.open("s"));
+  EXPECT_TRUE(store_.editRec("Alpha", "field", "uno"));
+  EXPECT_TRUE(store_.delRec("Beta"));
+  EXPECT_TRUE(store_.addRec("Gamma", "g"));
+  EXPECT_TRUE(fs::is_symlink("s"));
+  EXPECT_EQ(kHeader + "\n\n[Alpha]\nfield=uno\n\n\n\n[Gamma]\nfield=g",
+            ReadFile("keep/real"));
+  EXPECT_EQ(kPrivate, fs::status("keep/real").permissions());
+  EXPECT_EQ(1u, std::distance(fs::directory_iterator("keep"),
+                              fs::directory_iterator()));
+}
+
 // --- error paths ---
+
+TEST_F(StoreTest, AStoreFileNobodyMayWriteIsRefused) {
+  namespace fs = std::filesystem;
+  Given(kAlphaBeta);
+  fs::permissions("s", fs::perms::owner_read | fs::perms::group_read |
+                           fs::perms::others_read);
+  EXPECT_FALSE(store_.editRec("Alpha", "field", "x"));
+  EXPECT_FALSE(store_.delRec("Alpha"));
+  EXPECT_FALSE(store_.addRec("Gamma", "x"));
+  EXPECT_EQ("one", store_.getRec("Alpha", "field"));
+  EXPECT_EQ(kAlphaBeta, Now());
+  EXPECT_FALSE(FileExists("tmpfl"));
+  EXPECT_FALSE(FileExists("tempout"));
+}
 
 TEST_F(StoreTest, AClosedStoreTouchesNothing) {
   WriteFile("s", kAlphaBeta);
