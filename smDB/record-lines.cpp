@@ -4,6 +4,7 @@
 
 #include "file-append.h"
 #include "file-identity.h"
+#include "line-count.h"
 
 // The searches here run for every line of every scan: they use the views'
 // own single-byte finds (memchr) rather than FindInStr's general search.
@@ -48,31 +49,15 @@ bool AppendRecord(const sString& sFile, std::string_view sRec,
   return AppendWhole(sFile, sBlock);
 }
 
-namespace {
-
-int CountLineBreaks(std::string_view sText) {
-  int iCount = 0;
-  const char* p = sText.data();
-  const char* end = p + sText.size();
-  while (const void* nl =
-             p < end ? std::memchr(p, '\n', static_cast<size_t>(end - p))
-                     : nullptr) {
-    ++iCount;
-    p = static_cast<const char*>(nl) + 1;
-  }
-  return iCount;
-}
-
-}  // namespace
-
 bool SeekHeader(LineReader* reader, const sString& sRec,
-                std::string_view* header, ScratchFile* copy, int* pLines) {
+                std::string_view* header, ScratchFile* copy,
+                int64_t* pLines) {
   // A line whose bracket name is sRec holds sRec, so lines without it are
   // passed over in bulk.
   for (;;) {
     std::string_view skipped = reader->SkipToLineWith(sRec);
     if (copy != nullptr) copy->Write(skipped);
-    if (pLines != nullptr) *pLines += CountLineBreaks(skipped);
+    if (pLines != nullptr) *pLines = AddLineBreaks(*pLines, skipped);
     std::string_view line;
     if (!reader->Next(&line)) return false;
     if (BracketName(line) == sRec) {

@@ -4,6 +4,7 @@
 #ifndef FLORRIN_SMDB_RECORD_LINES_H_
 #define FLORRIN_SMDB_RECORD_LINES_H_
 
+#include <cstdint>
 #include <string_view>
 
 #include "line-reader.h"
@@ -46,7 +47,7 @@ bool AppendRecord(const sString& sFile, std::string_view sRec,
 // added to `*pLines` when given. False when no line carries the name.
 bool SeekHeader(LineReader* reader, const sString& sRec,
                 std::string_view* header, ScratchFile* copy = nullptr,
-                int* pLines = nullptr);
+                int64_t* pLines = nullptr);
 
 // Drops the rest of a record body: reads up to and including the next line
 // whose first byte is "[" and stores it in `*next`. False at end of file.

@@ -1,5 +1,6 @@
 #include "sTxtDB.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 
@@ -81,14 +82,14 @@ bool sTxtDB::editRec(const sString& sRec, const sString& sField,
   LineReader reader;
   if (!reader.Open(DBfile)) return false;
   std::string_view line;
-  int n = 0;  // the number of the line in hand
+  int64_t n = 0;  // the number of the line in hand
   if (!SeekHeader(&reader, sRec, &line, nullptr, &n)) return false;
   while (++n, reader.Next(&line)) {
     if (StartsRecord(line)) break;
     std::string_view key, value;
     if (SplitField(line, &key, &value) && key == sField) {
       reader.Close();
-      return PutLine(DBfile, n, sField + "=" + sValue);
+      return ReplaceLine(DBfile, n, sField + "=" + sValue);
     }
   }
   return false;

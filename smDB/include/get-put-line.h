@@ -11,6 +11,9 @@
 #ifndef FLORRIN_SMDB_GET_PUT_LINE_H_
 #define FLORRIN_SMDB_GET_PUT_LINE_H_
 
+#include <cstdint>
+#include <string_view>
+
 #include "lmr.h"
 
 // Removes `sFile`. Returns 1 when it was removed, 0 otherwise (also when it
@@ -22,7 +25,8 @@ int del(const sString& sFile);
 int ren(const sString& sFile, const sString& sFileNew);
 
 // The number of the file's last line, i.e. the count of "\n" bytes; 0 for an
-// empty file; -1 when the file cannot be opened for reading.
+// empty file; -1 when the file cannot be opened for reading, or when the
+// count is too large for an int.
 int GetNoOfLines(const sString& sFileName);
 
 // Line `LineNo` of the file without its "\n", or "!err GetLine!" when the
@@ -42,5 +46,9 @@ sString GetLine(const sString& sFileName, int LineNo);
 // written), or when the rewrite could not be completed (the old file is then
 // unchanged).
 bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite);
+
+// PutLine for any line number, also beyond what an int can hold.
+bool ReplaceLine(const sString& sFileName, int64_t LineNo,
+                 std::string_view strToWrite);
 
 #endif  // FLORRIN_SMDB_GET_PUT_LINE_H_
