@@ -1,7 +1,5 @@
 #include "record-lines.h"
 
-#include <cstring>
-
 #include "file-append.h"
 #include "file-identity.h"
 #include "line-count.h"
