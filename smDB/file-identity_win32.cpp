@@ -15,9 +15,9 @@ namespace {
 
 // The attributes a replacement takes over from the file it replaces. The
 // read-only attribute is not among them: such a file is refused.
-constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                  FILE_ATTRIBUTE_ARCHIVE |
-                                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
 
