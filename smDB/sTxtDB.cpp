@@ -50,6 +50,8 @@ bool sTxtDB::create(const sString& sFile) {
   return opened;
 }
 
+bool sTxtDB::isName(const sString& sRec) { return IsRecordName(sRec); }
+
 bool sTxtDB::isRec(const sString& sRec) {
   if (!opened) return true;
   LineReader reader;

@@ -60,6 +60,11 @@ class sTxtDB {
   // left), or the copy could not be put in place (file unchanged).
   bool delRec(const sString& sRec);
 
+  // True for a name a record can be stored and found again under: not empty,
+  // and without "]" (a bracket name ends at the first "]") or a line break.
+  // addRec refuses any other name.
+  static bool isName(const sString& sRec);
+
   // True when some line of the store file has the bracket name `sRec` (so
   // addRec would refuse it); also true on a closed store and when the file
   // can no longer be read.
