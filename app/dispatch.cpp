@@ -1,5 +1,8 @@
 #include "dispatch.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "catalogue-lock.h"
 #include "commands.h"
 #include "output.h"
@@ -50,25 +53,31 @@ bool AnswerAboutItself(const std::vector<sString>& words) {
 // In the order the dispatcher tests them. Words are only recognised with
 // their own argument count.
 const CommandRow kCommands[] = {
-    {"-l", "--list", 0, false, [](const sString*) { fList(); }},
-    {"-lbn", "--listbyname", 0, false, [](const sString*) { fListByName(); }},
-    {"-d", "--del", 1, true, [](const sString* p) { fDel(p[0]); }},
-    {"-t", "--autoadd", 1, true, [](const sString* p) { fAutoAdd(p[0]); }},
-    {"-pr", "--printrec", 1, false, [](const sString* p) { fPrintRec(p[0]); }},
-    {"-ps", "--printsearch", 1, true,
+    {"-l", "--list", 0, Locking::kNone, [](const sString*) { fList(); }},
+    {"-lbn", "--listbyname", 0, Locking::kNone,
+     [](const sString*) { fListByName(); }},
+    {"-d", "--del", 1, Locking::kCatalogue,
+     [](const sString* p) { fDel(p[0]); }},
+    {"-t", "--autoadd", 1, Locking::kCatalogue,
+     [](const sString* p) { fAutoAdd(p[0]); }},
+    {"-pr", "--printrec", 1, Locking::kNone,
+     [](const sString* p) { fPrintRec(p[0]); }},
+    {"-ps", "--printsearch", 1, Locking::kAlways,
      [](const sString* p) { fPrintImdbSearch(p[0]); }},
-    {"-g", "--get", 2, false, [](const sString* p) { fGet(p[0], p[1]); }},
-    {"-u", "--urladd", 2, true, [](const sString* p) { fUrlAdd(p[0], p[1]); }},
-    {"-fl", "--filter", 2, false,
+    {"-g", "--get", 2, Locking::kNone,
+     [](const sString* p) { fGet(p[0], p[1]); }},
+    {"-u", "--urladd", 2, Locking::kCatalogue,
+     [](const sString* p) { fUrlAdd(p[0], p[1]); }},
+    {"-fl", "--filter", 2, Locking::kNone,
      [](const sString* p) { fFilter(p[0], p[1]); }},
-    {"-e", "--edit", 3, true,
+    {"-e", "--edit", 3, Locking::kCatalogue,
      [](const sString* p) { fEdit(p[0], p[1], p[2]); }},
-    {"-a", "--add", 12, true,
+    {"-a", "--add", 12, Locking::kCatalogue,
      [](const sString* p) {
        fAdd(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10],
             p[11]);
      }},
-    {"-c", "--change", 12, true,
+    {"-c", "--change", 12, Locking::kCatalogue,
      [](const sString* p) {
        fChangeRec(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9],
                   p[10], p[11]);
@@ -97,9 +106,13 @@ void Run(const std::vector<sString>& words) {
     return;
   }
   const sString* pArgs = words.data() + 1;
-  if (!pRow->bChanges) {
-    // Readers need no lock: changes replace the catalogue atomically, so a
-    // reader sees the old file or the new one, whole.
+  // Readers need no lock: changes replace the catalogue atomically, so a
+  // reader sees the old file or the new one, whole. A change without a
+  // catalogue fails at its open, and a lock file would only be left behind.
+  std::error_code ec;
+  if (pRow->lock == Locking::kNone ||
+      (pRow->lock == Locking::kCatalogue &&
+       !std::filesystem::exists(DBfile, ec))) {
     pRow->run(pArgs);
     return;
   }

@@ -6,14 +6,19 @@
 
 #include "lmr.h"
 
+// Which commands run under the catalogue lock.
+enum class Locking {
+  kNone,       // readers: changes replace the catalogue atomically
+  kCatalogue,  // changes the catalogue: locked when there is a catalogue
+  kAlways,     // writes working files whether or not there is a catalogue
+};
+
 // One row of the command table.
 struct CommandRow {
   const char* sShort;  // e.g. "-l"
   const char* sLong;   // e.g. "--list"
   int iArgs;           // words after the command word
-  // True for commands that change the catalogue or write scratch files: they
-  // run under the catalogue lock.
-  bool bChanges;
+  Locking lock;
   // Calls the handler with the iArgs words after the command word.
   void (*run)(const sString* pArgs);
 };
@@ -24,11 +29,10 @@ const CommandRow* FindCommand(const sString& sWord, int iArgs);
 
 // Runs the command line `words` (the words after the program name): the
 // usage summary for "--help" or "-h" alone, the name and version for
-// "--version" alone, else the matching handler, under the catalogue lock
-// when the command changes files, or ShowHelp when no row matches (no words,
-// an unknown word, or a word given with a count its row does not have).
-// Then writes what was printed to standard output (FlushOutput), after the
-// lock has been released.
+// "--version" alone, else the matching handler, under the catalogue lock as
+// its row says, or ShowHelp when no row matches (no words, an unknown word,
+// or a word given with a count its row does not have). Then writes what was
+// printed to standard output (FlushOutput), after the lock has been released.
 void Dispatch(const std::vector<sString>& words);
 
 #endif  // FLORRIN_APP_DISPATCH_H_

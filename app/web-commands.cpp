@@ -24,10 +24,10 @@ bool IsPosterBaseName(const sString& sRec) {
 // "imbd-movie.htm": fetch the poster, cut out the details, add the record
 // named `sP1`. True when the catalogue took the record.
 bool AddFromTitlePage(smDB* db, const sString& sP1) {
-  // A name the catalogue already holds would be refused by the add below;
-  // fetching its poster first would overwrite (or, failing, delete) the
-  // poster of the record that holds it.
-  if (db->isRec(sP1)) return false;
+  // A name the catalogue already holds, or cannot hold, would be refused by
+  // the add below; fetching its poster first would overwrite (or, failing,
+  // delete) the poster of the record that holds it, or leave one behind.
+  if (!sTxtDB::isName(sP1) || db->isRec(sP1)) return false;
   const sString sPicURL = infoPic(kMovieFile);
   sString sPic;
   if (!sPicURL.empty() && IsPosterBaseName(sP1)) {

@@ -3,7 +3,9 @@
 // A rewrite goes to a scratch file that is written completely, flushed to the
 // disk, and then moved over the old name in one atomic step: at every moment
 // the old name holds either the whole old content or the whole new content.
-// The platform-specific parts live in file-replace_<platform>.cpp.
+// Where the scratch file is made and what it takes over from the old file is
+// file-identity.h. The platform-specific parts live in
+// file-replace_<platform>.cpp.
 #ifndef FLORRIN_SMDB_FILE_REPLACE_H_
 #define FLORRIN_SMDB_FILE_REPLACE_H_
 

@@ -1,10 +1,11 @@
 #include "get-put-line.h"
 
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "line-count.h"
 #include "line-reader.h"
 #include "scratch-file.h"
 
@@ -21,7 +22,7 @@ int GetNoOfLines(const sString& sFileName) {
   if (f == nullptr) return -1;
   // Counting needs no line assembly: scan big blocks for "\n" directly.
   std::vector<char> block(1 << 20);
-  int iCount = 0;
+  int64_t iCount = 0;
   size_t got = std::fread(block.data(), 1, block.size(), f);
   // A file that opens but fails its first read (a folder, on POSIX) cannot
   // be read.
@@ -29,18 +30,10 @@ int GetNoOfLines(const sString& sFileName) {
     std::fclose(f);
     return -1;
   }
-  for (; got > 0; got = std::fread(block.data(), 1, block.size(), f)) {
-    const char* p = block.data();
-    const char* end = p + got;
-    while (p < end) {
-      const void* nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
-      if (nl == nullptr) break;
-      ++iCount;
-      p = static_cast<const char*>(nl) + 1;
-    }
-  }
+  for (; got > 0; got = std::fread(block.data(), 1, block.size(), f))
+    iCount = AddLineBreaks(iCount, std::string_view(block.data(), got));
   std::fclose(f);
-  return iCount;
+  return NarrowLineCount(iCount);
 }
 
 sString GetLine(const sString& sFileName, int LineNo) {
@@ -49,26 +42,31 @@ sString GetLine(const sString& sFileName, int LineNo) {
   LineReader reader;
   if (!reader.Open(sFileName)) return kErr;
   std::string_view line;
-  for (int i = 0; reader.Next(&line); ++i)
+  for (int64_t i = 0; reader.Next(&line); ++i)
     if (i == LineNo) return sString(line);
   return kErr;
 }
 
 bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite) {
+  return ReplaceLine(sFileName, LineNo, strToWrite);
+}
+
+bool ReplaceLine(const sString& sFileName, int64_t LineNo,
+                 std::string_view strToWrite) {
   if (LineNo < 0) return false;
   ScratchFile scratch("tempout");
-  if (!scratch.Open()) return false;
+  if (!scratch.Open(sFileName)) return false;
 
   // One pass: copy the old lines, replacing entry LineNo on the way. The empty
   // last line of a file that ends with "\n" is not an entry; a missing file
   // has no entries.
-  int iEntries = 0;
+  int64_t iEntries = 0;
   LineReader reader;
   if (reader.Open(sFileName)) {
     std::string_view line;
     for (;;) {
       // Whole lines before and after entry LineNo are copied as they stand.
-      int iSkipped = 0;
+      int64_t iSkipped = 0;
       if (iEntries < LineNo) {
         scratch.Write(reader.SkipLines(LineNo - iEntries, &iSkipped));
       } else if (iEntries > LineNo) {
@@ -80,8 +78,7 @@ bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite) {
       iEntries += iSkipped;
       if (!reader.Next(&line)) break;
       if (!reader.EndedByNewline() && line.empty()) break;
-      scratch.WriteLine(iEntries == LineNo ? std::string_view(strToWrite)
-                                           : line);
+      scratch.WriteLine(iEntries == LineNo ? strToWrite : line);
       ++iEntries;
     }
     reader.Close();
@@ -89,5 +86,5 @@ bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite) {
   // Pad with empty entries up to LineNo, then append the new one.
   for (; iEntries < LineNo; ++iEntries) scratch.WriteLine("");
   if (iEntries == LineNo) scratch.WriteLine(strToWrite);
-  return scratch.PutInPlaceOf(sFileName);
+  return scratch.PutInPlace();
 }

@@ -136,7 +136,7 @@ std::string_view LineReader::SkipToLineWith(std::string_view needle,
   return SkipTo(static_cast<size_t>(start - buffer_.data()));
 }
 
-std::string_view LineReader::SkipLines(int iMax, int* pSkipped) {
+std::string_view LineReader::SkipLines(int64_t iMax, int64_t* pSkipped) {
   *pSkipped = 0;
   if (done_ || iMax <= 0) return {};
   if (carry_handed_) {

@@ -1,7 +1,8 @@
 #include "record-lines.h"
 
-#include <cstdio>
-#include <cstring>
+#include "file-append.h"
+#include "file-identity.h"
+#include "line-count.h"
 
 // The searches here run for every line of every scan: they use the views'
 // own single-byte finds (memchr) rather than FindInStr's general search.
@@ -31,44 +32,30 @@ bool HasLineBreak(std::string_view sText) {
   return sText.find('\n') != std::string_view::npos;
 }
 
+bool IsRecordName(std::string_view sRec) {
+  return !sRec.empty() && sRec.find(']') == std::string_view::npos &&
+         !HasLineBreak(sRec);
+}
+
 bool AppendRecord(const sString& sFile, std::string_view sRec,
                   std::string_view sBody) {
   // One write of the whole block, so that the record arrives in one piece.
   sString sBlock = "\n\n[";
   sBlock.append(sRec).append("]\n").append(sBody);
-  FILE* f = std::fopen(sFile.c_str(), "a");
-  if (f == nullptr) return false;
-  std::fwrite(sBlock.data(), 1, sBlock.size(), f);
-  bool bOk = std::fflush(f) == 0 && std::ferror(f) == 0;
-  if (std::fclose(f) != 0) bOk = false;
-  return bOk;
+  // A read-only catalogue is refused here as it is by the rewrites.
+  if (!MayChange(sFile)) return false;
+  return AppendWhole(sFile, sBlock);
 }
-
-namespace {
-
-int CountLineBreaks(std::string_view sText) {
-  int iCount = 0;
-  const char* p = sText.data();
-  const char* end = p + sText.size();
-  while (const void* nl =
-             p < end ? std::memchr(p, '\n', static_cast<size_t>(end - p))
-                     : nullptr) {
-    ++iCount;
-    p = static_cast<const char*>(nl) + 1;
-  }
-  return iCount;
-}
-
-}  // namespace
 
 bool SeekHeader(LineReader* reader, const sString& sRec,
-                std::string_view* header, ScratchFile* copy, int* pLines) {
+                std::string_view* header, ScratchFile* copy,
+                int64_t* pLines) {
   // A line whose bracket name is sRec holds sRec, so lines without it are
   // passed over in bulk.
   for (;;) {
     std::string_view skipped = reader->SkipToLineWith(sRec);
     if (copy != nullptr) copy->Write(skipped);
-    if (pLines != nullptr) *pLines += CountLineBreaks(skipped);
+    if (pLines != nullptr) *pLines = AddLineBreaks(*pLines, skipped);
     std::string_view line;
     if (!reader->Next(&line)) return false;
     if (BracketName(line) == sRec) {
@@ -103,22 +90,19 @@ bool BeginRecordRewrite(const sString& sFile, const sString& sRec,
                         LineReader* reader, ScratchFile* scratch,
                         std::string_view* header) {
   if (!reader->Open(sFile)) return false;
-  // Discarding a scratch file that is not open removes what its name holds.
-  scratch->Discard();
-  if (!scratch->Open()) return false;
+  if (!scratch->Open(sFile)) return false;
   if (SeekHeader(reader, sRec, header, scratch)) return true;
   reader->Close();
   scratch->Discard();
   return false;
 }
 
-bool FinishRecordRewrite(const sString& sFile, LineReader* reader,
-                         ScratchFile* scratch) {
+bool FinishRecordRewrite(LineReader* reader, ScratchFile* scratch) {
   std::string_view line;
   if (SkipBody(reader, &line)) {
     scratch->WriteLine(line);
     CopyRest(reader, scratch);
   }
   reader->Close();
-  return scratch->PutInPlaceOf(sFile);
+  return scratch->PutInPlace();
 }

@@ -4,6 +4,7 @@
 #ifndef FLORRIN_SMDB_RECORD_LINES_H_
 #define FLORRIN_SMDB_RECORD_LINES_H_
 
+#include <cstdint>
 #include <string_view>
 
 #include "line-reader.h"
@@ -28,9 +29,15 @@ bool StartsRecord(std::string_view line);
 // do: it would write extra lines into the store.
 bool HasLineBreak(std::string_view sText);
 
+// True for a name a record can be stored and found under: not empty, and
+// without "]" (a bracket name ends at the first "]", so the record could
+// never be found again) or a line break.
+bool IsRecordName(std::string_view sRec);
+
 // Appends a new record to the end of store file `sFile`: "\n\n[" `sRec` "]\n"
-// followed by `sBody`, the record's field lines. True when everything was
-// written and the file closed without error.
+// followed by `sBody`, the record's field lines, all or nothing. True when
+// everything was written and is on the disk; on false the file is as it was.
+// A file the caller may not change (see MayChange) is refused.
 bool AppendRecord(const sString& sFile, std::string_view sRec,
                   std::string_view sBody);
 
@@ -40,7 +47,7 @@ bool AppendRecord(const sString& sFile, std::string_view sRec,
 // added to `*pLines` when given. False when no line carries the name.
 bool SeekHeader(LineReader* reader, const sString& sRec,
                 std::string_view* header, ScratchFile* copy = nullptr,
-                int* pLines = nullptr);
+                int64_t* pLines = nullptr);
 
 // Drops the rest of a record body: reads up to and including the next line
 // whose first byte is "[" and stores it in `*next`. False at end of file.
@@ -51,18 +58,18 @@ void CopyRest(LineReader* reader, ScratchFile* copy);
 
 // The two ends of a rewrite that replaces one record of store file `sFile`,
 // each line written with a line end. BeginRecordRewrite opens `reader` on
-// the file and `scratch` anew (a file left under its name is removed
-// first), copies the lines before the record's header line and stores that
-// line in `*header`. False when the file cannot be read or the scratch file
-// created, or when no line carries the name (the scratch file is then
-// removed). The caller then writes what replaces the header and its body.
+// the file and `scratch` for it (see ScratchFile::Open), copies the lines
+// before the record's header line and stores that line in `*header`. False
+// when the file cannot be read, the caller may not change it or the scratch
+// file cannot be created, or when no line carries the name (the scratch file
+// is then removed). The caller then writes what replaces the header and its
+// body.
 bool BeginRecordRewrite(const sString& sFile, const sString& sRec,
                         LineReader* reader, ScratchFile* scratch,
                         std::string_view* header);
 // Drops the rest of the old body, copies everything from the next header
-// line on, and puts the scratch file in place of `sFile`. True when the new
-// file is in place.
-bool FinishRecordRewrite(const sString& sFile, LineReader* reader,
-                         ScratchFile* scratch);
+// line on, and puts the scratch file in place of the store file. True when
+// the new file is in place.
+bool FinishRecordRewrite(LineReader* reader, ScratchFile* scratch);
 
 #endif  // FLORRIN_SMDB_RECORD_LINES_H_

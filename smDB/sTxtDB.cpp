@@ -1,5 +1,6 @@
 #include "sTxtDB.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 
@@ -49,6 +50,8 @@ bool sTxtDB::create(const sString& sFile) {
   return opened;
 }
 
+bool sTxtDB::isName(const sString& sRec) { return IsRecordName(sRec); }
+
 bool sTxtDB::isRec(const sString& sRec) {
   if (!opened) return true;
   LineReader reader;
@@ -81,14 +84,14 @@ bool sTxtDB::editRec(const sString& sRec, const sString& sField,
   LineReader reader;
   if (!reader.Open(DBfile)) return false;
   std::string_view line;
-  int n = 0;  // the number of the line in hand
+  int64_t n = 0;  // the number of the line in hand
   if (!SeekHeader(&reader, sRec, &line, nullptr, &n)) return false;
   while (++n, reader.Next(&line)) {
     if (StartsRecord(line)) break;
     std::string_view key, value;
     if (SplitField(line, &key, &value) && key == sField) {
       reader.Close();
-      return PutLine(DBfile, n, sField + "=" + sValue);
+      return ReplaceLine(DBfile, n, sField + "=" + sValue);
     }
   }
   return false;
@@ -96,7 +99,7 @@ bool sTxtDB::editRec(const sString& sRec, const sString& sField,
 
 bool sTxtDB::addRec(const sString& sRec, const sString& sField1) {
   if (!opened) return false;
-  if (HasLineBreak(sRec) || HasLineBreak(sField1)) return false;
+  if (!IsRecordName(sRec) || HasLineBreak(sField1)) return false;
   if (isRec(sRec)) return false;
   return AppendRecord(DBfile, sRec, "field=" + sField1);
 }
@@ -109,5 +112,5 @@ bool sTxtDB::delRec(const sString& sRec) {
   std::string_view header;
   if (!BeginRecordRewrite(DBfile, sRec, &reader, &scratch, &header))
     return false;
-  return FinishRecordRewrite(DBfile, &reader, &scratch);
+  return FinishRecordRewrite(&reader, &scratch);
 }

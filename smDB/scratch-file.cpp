@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "file-identity.h"
 #include "file-replace.h"
 #include "write-back.h"
 
@@ -25,9 +26,13 @@ ScratchFile::~ScratchFile() {
   if (file_ != nullptr) std::fclose(file_);
 }
 
-bool ScratchFile::Open() {
+bool ScratchFile::Open(const sString& sFile) {
   if (file_ != nullptr) std::fclose(file_);
-  file_ = std::fopen(name_.c_str(), "w");
+  file_ = nullptr;
+  if (!RewriteTarget(sFile, &target_) || !MayChange(target_)) return false;
+  // Beside the target, so that the final move stays on one file system.
+  path_ = Beside(target_, name_);
+  file_ = CreateScratchFor(path_, target_);
   if (file_ == nullptr) return false;
   buffer_.resize(kBufferSize);
   std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
@@ -54,17 +59,18 @@ void ScratchFile::Wrote(size_t n) {
     written_back_ = StartWriteBack(file_, written_back_, written_);
 }
 
-bool ScratchFile::PutInPlaceOf(const sString& sTarget) {
+bool ScratchFile::PutInPlace() {
   if (file_ == nullptr) return false;
   bool bWritten = std::ferror(file_) == 0 && FlushToDisk(file_);
   bool bClosed = std::fclose(file_) == 0;
   file_ = nullptr;
   if (!bWritten || !bClosed) return false;
-  return MoveIntoPlace(name_, sTarget);
+  return MoveIntoPlace(path_, target_);
 }
 
 void ScratchFile::Discard() {
-  if (file_ != nullptr) std::fclose(file_);
+  if (file_ == nullptr) return;
+  std::fclose(file_);
   file_ = nullptr;
-  std::remove(name_.c_str());
+  std::remove(path_.c_str());
 }

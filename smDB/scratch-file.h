@@ -1,5 +1,6 @@
 // ScratchFile: the complete new content of a file, written under a fixed
-// scratch name in the current directory and then put in place of the file.
+// scratch name beside the file it replaces and then put in its place, keeping
+// what kind of file it is (see file-identity.h).
 #ifndef FLORRIN_SMDB_SCRATCH_FILE_H_
 #define FLORRIN_SMDB_SCRATCH_FILE_H_
 
@@ -12,7 +13,8 @@
 
 class ScratchFile {
  public:
-  // Nothing is opened yet.
+  // Nothing is opened yet. `sName` is the scratch file's name, without a
+  // folder: the file is made in the folder of the file it replaces.
   explicit ScratchFile(const sString& sName);
   // Closes a scratch file that was neither put in place nor discarded; the
   // file is left behind as it is.
@@ -20,22 +22,26 @@ class ScratchFile {
   ScratchFile(const ScratchFile&) = delete;
   ScratchFile& operator=(const ScratchFile&) = delete;
 
-  // Creates the scratch file empty (text mode), truncating what the name held.
-  // False when it cannot be opened for writing.
-  bool Open();
+  // Starts the new content of `sFile`: works out the file a rewrite of it
+  // replaces (the target of a symbolic link), and creates the scratch file
+  // empty beside that one, with its permissions, replacing what the scratch
+  // name held. False, with nothing created, when the caller may not change
+  // `sFile` (see MayChange), a link's target cannot be found, or the scratch
+  // file cannot be created. `sFile` need not exist.
+  bool Open(const sString& sFile);
 
   // Appends `sText`, or `sText` followed by "\n". Write errors are remembered
-  // and reported by PutInPlaceOf.
+  // and reported by PutInPlace.
   void Write(std::string_view sText);
   void WriteLine(std::string_view sText);
 
   // Flushes the content to the disk, closes the scratch file and moves it
-  // over `sTarget` in one atomic step. True when the new content is in place.
-  // On false `sTarget` is unchanged and the scratch file holds what was
-  // written.
-  bool PutInPlaceOf(const sString& sTarget);
+  // over the file given to Open in one atomic step. True when the new content
+  // is in place. On false that file is unchanged and the scratch file holds
+  // what was written.
+  bool PutInPlace();
 
-  // Closes and removes the scratch file.
+  // Closes and removes an open scratch file.
   void Discard();
 
  private:
@@ -43,6 +49,8 @@ class ScratchFile {
   void Wrote(size_t n);
 
   sString name_;
+  sString path_;    // where the scratch file was made
+  sString target_;  // the file it replaces
   FILE* file_;
   std::vector<char> buffer_;
   int64_t written_;       // bytes written to the stream so far

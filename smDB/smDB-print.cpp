@@ -42,13 +42,13 @@ bool HoldsIgnoringCase(std::string_view value, std::string_view sWantedUp) {
 
 // The filter's pass over the catalogue, fed whole lines in file order.
 //
-// Any line holding "[" anywhere names the current record, which is not the
-// record-body rule: a bracketed word in a value renames the record from
-// there on. Lines before the first such line are skipped. Only those lines
-// and the lines of the wanted key matter, and a line of that key begins with
-// the key and "="; so the lines are never split one by one: "[" and the key
-// are searched for (memchr at heart) and only the lines they fall in are
-// looked at.
+// A header line, as everywhere in the store, is a line whose first byte is
+// "[": it names the record for the lines after it, and a bracketed word
+// inside a value names nothing. Lines before the first header line belong to
+// no record. Only header lines and the lines of the wanted key matter, and
+// each begins with "[" or with the key and "="; so the lines are never split
+// one by one: "[" and the key are searched for (memchr at heart) and only the
+// hits at a line start are looked at.
 class FilterScan {
  public:
   FilterScan(const sString& sField, const sString& sWantedUp)
@@ -58,36 +58,35 @@ class FilterScan {
   // the name of the record for each matching line.
   void Lines(std::string_view sLines) {
     constexpr size_t npos = std::string_view::npos;
-    size_t iBracket = sLines.find('[');
-    size_t iKey = sLines.find(sKeyEq_);
-    while (iBracket != npos || iKey != npos) {
-      if (iKey < iBracket) {
-        size_t iEnd = LineEnd(sLines, iKey);
-        // A key line that also holds "[" is a naming line, dealt with
-        // below; the key must begin its line.
-        if (iBracket > iEnd && (iKey == 0 || sLines[iKey - 1] == '\n'))
-          KeyLine(sLines.substr(iKey, iEnd - iKey));
-        iKey = sLines.find(sKeyEq_, iKey + 1);
-        continue;
-      }
-      // The search for "[" starts at a line start, so this is the first "["
-      // of its line: the name runs from after it to the next "]"; without
-      // one it is the whole line.
-      const size_t iEnd = LineEnd(sLines, iBracket);
-      const size_t iClose = sLines.substr(0, iEnd).find(']', iBracket);
-      if (iClose != npos) {
-        sName_.assign(sLines.substr(iBracket + 1, iClose - iBracket - 1));
+    size_t iHeader = AtLineStart(sLines, "[", 0);
+    size_t iKey = AtLineStart(sLines, sKeyEq_, 0);
+    while (iHeader != npos || iKey != npos) {
+      const size_t iStart = iKey < iHeader ? iKey : iHeader;
+      const size_t iEnd = LineEnd(sLines, iStart);
+      const std::string_view line = sLines.substr(iStart, iEnd - iStart);
+      if (iKey < iHeader) {
+        KeyLine(line);
       } else {
-        const size_t iStart = sLines.rfind('\n', iBracket) + 1;  // npos+1 == 0
-        sName_.assign(sLines.substr(iStart, iEnd - iStart));
+        // A header line is never a field line, whatever its key.
+        sName_.assign(BracketName(line));
+        bStarted_ = true;
+        iHeader = AtLineStart(sLines, "[", iEnd);
       }
-      bStarted_ = true;
-      iBracket = sLines.find('[', iEnd);
-      if (iKey < iEnd) iKey = sLines.find(sKeyEq_, iEnd);
+      if (iKey < iEnd) iKey = AtLineStart(sLines, sKeyEq_, iEnd);
     }
   }
 
  private:
+  // The first position at or after `i` where a line of `sLines` begins with
+  // `sText`, or npos.
+  static size_t AtLineStart(std::string_view sLines, std::string_view sText,
+                            size_t i) {
+    for (i = sLines.find(sText, i); i != std::string_view::npos;
+         i = sLines.find(sText, i + 1))
+      if (i == 0 || sLines[i - 1] == '\n') return i;
+    return std::string_view::npos;
+  }
+
   static size_t LineEnd(std::string_view sLines, size_t i) {
     const size_t iEnd = sLines.find('\n', i);
     return iEnd == std::string_view::npos ? sLines.size() : iEnd;

@@ -11,7 +11,8 @@ namespace {
 
 // The movie record's body: the eleven values as "key=value" lines joined by
 // "\n", in field order, with no line end after the last one. False when the
-// title or any value holds a line break, which would forge lines.
+// title is not a record name (empty, or holding "]" or a line break) or any
+// value holds a line break, which would forge lines.
 bool MovieBody(const sString& sRec, const sString& sPlot, const sString& sTag,
                const sString& sRate, const sString& sYear,
                const sString& sDir, const sString& sTime,
@@ -20,7 +21,7 @@ bool MovieBody(const sString& sRec, const sString& sPlot, const sString& sTag,
   const sString* const pValues[kMovieFields] = {
       &sPlot, &sTag, &sRate, &sYear, &sDir, &sTime,
       &sComm, &sPic, &sAct,  &sGen,  &sType};
-  if (HasLineBreak(sRec)) return false;
+  if (!IsRecordName(sRec)) return false;
   for (const sString* pValue : pValues)
     if (HasLineBreak(*pValue)) return false;
   pBody->clear();
@@ -70,5 +71,5 @@ bool smDB::changeRec(const sString& sRec, const sString& sPlot,
   scratch.WriteLine(header);
   scratch.Write(sBody);
   scratch.Write("\n\n");
-  return FinishRecordRewrite(DBfile, &reader, &scratch);
+  return FinishRecordRewrite(&reader, &scratch);
 }

@@ -11,6 +11,9 @@
 #ifndef FLORRIN_SMDB_GET_PUT_LINE_H_
 #define FLORRIN_SMDB_GET_PUT_LINE_H_
 
+#include <cstdint>
+#include <string_view>
+
 #include "lmr.h"
 
 // Removes `sFile`. Returns 1 when it was removed, 0 otherwise (also when it
@@ -22,7 +25,8 @@ int del(const sString& sFile);
 int ren(const sString& sFile, const sString& sFileNew);
 
 // The number of the file's last line, i.e. the count of "\n" bytes; 0 for an
-// empty file; -1 when the file cannot be opened for reading.
+// empty file; -1 when the file cannot be opened for reading, or when the
+// count is too large for an int.
 int GetNoOfLines(const sString& sFileName);
 
 // Line `LineNo` of the file without its "\n", or "!err GetLine!" when the
@@ -30,14 +34,21 @@ int GetNoOfLines(const sString& sFileName);
 sString GetLine(const sString& sFileName, int LineNo);
 
 // Replaces line `LineNo` of the file by `strToWrite`, rewriting the file in
-// one pass through the scratch file "tempout". The old lines form a list (an
-// empty last line is not part of it); the list is padded with empty lines to
-// `LineNo` entries when shorter, entry `LineNo` is replaced or appended, and
-// every entry is written followed by "\n". A missing file counts as empty.
-// The scratch file is flushed to disk and put in place with one atomic
-// replace, so the file is never missing. Returns true when the new file is in
-// place; false for a negative `LineNo` (nothing written) or when the rewrite
-// could not be completed (the old file is then unchanged).
+// one pass through the scratch file "tempout" beside it. The old lines form
+// a list (an empty last line is not part of it); the list is padded with
+// empty lines to `LineNo` entries when shorter, entry `LineNo` is replaced or
+// appended, and every entry is written followed by "\n". A missing file
+// counts as empty. The scratch file is flushed to disk and put in place with
+// one atomic replace, so the file is never missing; the new file keeps the
+// old one's permissions, and a symbolic link keeps pointing to the rewritten
+// file (see file-identity.h). Returns true when the new file is in place;
+// false for a negative `LineNo` or a file the caller may not change (nothing
+// written), or when the rewrite could not be completed (the old file is then
+// unchanged).
 bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite);
+
+// PutLine for any line number, also beyond what an int can hold.
+bool ReplaceLine(const sString& sFileName, int64_t LineNo,
+                 std::string_view strToWrite);
 
 #endif  // FLORRIN_SMDB_GET_PUT_LINE_H_

@@ -7,6 +7,7 @@
 #ifndef FLORRIN_SMDB_LINE_READER_H_
 #define FLORRIN_SMDB_LINE_READER_H_
 
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -48,7 +49,7 @@ class LineReader {
   std::string_view SkipToLineWith(std::string_view needle,
                                   std::string_view other = {});
   // Skips up to `iMax` lines; `*pSkipped` tells how many.
-  std::string_view SkipLines(int iMax, int* pSkipped);
+  std::string_view SkipLines(int64_t iMax, int64_t* pSkipped);
   // Skips every line that is wholly read into memory.
   std::string_view SkipWholeLines();
 

@@ -40,21 +40,30 @@ class sTxtDB {
   // Replaces the existing field line `sField` of record `sRec` by
   // `sField` "=" `sValue`. Never adds a field. False when the store is closed,
   // an argument holds "\n" (it would forge lines), the record or field is
-  // absent, or the rewrite could not be put in place; the file is then
-  // unchanged.
+  // absent, the caller may not change the file, or the rewrite could not be
+  // put in place; the file is then unchanged.
   bool editRec(const sString& sRec, const sString& sField,
                const sString& sValue);
 
   // Appends a record with the single field "field". False when the store is
-  // closed, an argument holds "\n" or a line already carries the bracket
-  // name `sRec` (file untouched), or the write failed.
+  // closed, `sRec` is empty or holds "]", an argument holds "\n", a line
+  // already carries the bracket name `sRec` or the caller may not change the
+  // file (file untouched in each case), or the write failed (file as it
+  // was: an append is all or nothing).
   virtual bool addRec(const sString& sRec, const sString& sField1);
 
   // Removes record `sRec` (its header line and its body) through the scratch
-  // file "tmpfl", which is flushed to disk and put in place atomically. False
-  // when the store is closed, the record is absent (file untouched, no
-  // "tmpfl" left) or the copy could not be put in place (file unchanged).
+  // file "tmpfl" beside the store file, which is flushed to disk and put in
+  // place atomically, keeping the file's permissions and links as
+  // file-identity.h says. False when the store is closed, the caller may not
+  // change the file or the record is absent (file untouched, no "tmpfl"
+  // left), or the copy could not be put in place (file unchanged).
   bool delRec(const sString& sRec);
+
+  // True for a name a record can be stored and found again under: not empty,
+  // and without "]" (a bracket name ends at the first "]") or a line break.
+  // addRec refuses any other name.
+  static bool isName(const sString& sRec);
 
   // True when some line of the store file has the bracket name `sRec` (so
   // addRec would refuse it); also true on a closed store and when the file

@@ -21,9 +21,10 @@ class smDB : public sTxtDB {
   // printed) when the store is closed or the title is absent.
   virtual bool printRec(const sString& sRec);
 
-  // Appends a movie record. False when the store is closed, any of the twelve
-  // values holds "\n" or a line already carries the bracket name `sRec`
-  // (file untouched), or the write failed.
+  // Appends a movie record. False when the store is closed, the title is
+  // empty or holds "]", any of the twelve values holds "\n", a line already
+  // carries the bracket name `sRec` or the caller may not change the file
+  // (file untouched in each case), or the write failed (file as it was).
   virtual bool addRec(const sString& sRec, const sString& sPlot,
                       const sString& sTag, const sString& sRate,
                       const sString& sYear, const sString& sDir,
@@ -32,10 +33,12 @@ class smDB : public sTxtDB {
                       const sString& sGen, const sString& sType);
 
   // Replaces the whole body of record `sRec` by the eleven fields and one
-  // empty line, through the scratch file "tmpfl", which is flushed to disk
-  // and put in place atomically. False when the store is closed, a value
-  // holds "\n" (file untouched), the title is absent (file untouched, no
-  // "tmpfl" left) or the copy could not be put in place (file unchanged).
+  // empty line, through the scratch file "tmpfl" beside the store file,
+  // which is flushed to disk and put in place atomically, keeping the file's
+  // permissions and links as file-identity.h says. False when the store is
+  // closed, the title is empty or holds "]", a value holds "\n", the caller
+  // may not change the file or the title is absent (file untouched, no
+  // "tmpfl" left), or the copy could not be put in place (file unchanged).
   virtual bool changeRec(const sString& sRec, const sString& sPlot,
                          const sString& sTag, const sString& sRate,
                          const sString& sYear, const sString& sDir,
@@ -45,8 +48,10 @@ class smDB : public sTxtDB {
 
   // Prints the titles of the records whose field `sField` (exact key)
   // contains `sWanted`, ignoring ASCII letter case, each followed by "|", once
-  // per matching line. A line holding "[" anywhere names the record for the
-  // lines after it. True whenever the store is open and its file readable.
+  // per matching line. A line whose first byte is "[" is a record header
+  // line and names the record for the lines after it; lines before the first
+  // one belong to no record. True whenever the store is open and its file
+  // readable.
   bool printFilter(const sString& sField, const sString& sWanted);
 
  protected:

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "file-append.h"
 #include "output.h"
 #include "smDB.h"
 #include "support/file_util.h"
@@ -132,9 +133,14 @@ TEST_F(CatalogueTest, FilterMatchesSubstringsIgnoringAsciiCase) {
   EXPECT_EQ("", Filter("Genre", "horror"));
 }
 
-TEST_F(CatalogueTest, FilterFollowsBracketsAnywhereInALine) {
-  Given("Genre=x\n" + kHeader + "[A]\nplot=see [Z] now\nGenre=x\nGenre=xx");
-  EXPECT_EQ("Z|Z|", Filter("Genre", "x"));
+TEST_F(CatalogueTest, FilterNamesRecordsByTheirHeaderLinesOnly) {
+  // Bracketed words in values neither rename the record nor hide the line;
+  // lines before the first header line belong to no record.
+  Given("Genre=x\nGenre=[x\n" + kHeader +
+        "[A]\nplot=The [Nostromo] crew\nGenre=x\nGenre=xx\n[B]\n"
+        "Genre=[x]\nplot=[C] only\nGenre=X");
+  EXPECT_EQ("A|A|B|B|", Filter("Genre", "x"));
+  EXPECT_EQ("A|", Filter("plot", "nostromo"));
   Given(kHeader + "[A]\nplot=\xc3\xa9t\xc3\xa9");
   EXPECT_EQ("", Filter("plot", "\xc3\x89T\xc3\x89"));  // accents compared as is
   EXPECT_EQ("A|", Filter("plot", "\xc3\xa9T"));
@@ -155,6 +161,18 @@ TEST_F(CatalogueTest, FilterComparesEachValueInPlace) {
 }
 
 // --- error paths ---
+
+TEST_F(CatalogueTest, EmptyTitlesAndTitlesHoldingACloseBracketAreRefused) {
+  const std::string start = kHeader + "[Big]\n" + Body("a");  // no empty line
+  Given(start);
+  EXPECT_FALSE(Add("", "x"));
+  EXPECT_FALSE(Add("[REC]", "x"));
+  EXPECT_FALSE(Add("Big]", "x"));
+  EXPECT_FALSE(Change("Big]", "x"));
+  EXPECT_FALSE(Change("", "x"));
+  EXPECT_EQ(start, Now());
+  EXPECT_FALSE(FileExists("tmpfl"));
+}
 
 TEST_F(CatalogueTest, ClosedStoreOrAbsentTitle) {
   Given(kHeader + "\n\n[First]\n" + Body("a"));
@@ -184,6 +202,16 @@ TEST_F(CatalogueTest, LineBreakInAnyValueRefusesTheChange) {
   EXPECT_FALSE(db_.changeRec("First", "", "", "", "", "", "", "\n", "", "",
                              "", ""));
   EXPECT_EQ(start, Now());
+}
+
+TEST_F(CatalogueTest, AnAddThatFailsPartWayCanBeRepeated) {
+  Given(kHeader);
+  FailAppendsAfterForTest(40);
+  EXPECT_FALSE(Add("Big", std::string(100 * 1024, 'p')));
+  FailAppendsAfterForTest(-1);
+  EXPECT_EQ(kHeader, Now());
+  EXPECT_TRUE(Add("Big", "b"));
+  EXPECT_EQ(kHeader + "\n\n[Big]\n" + Body("b"), Now());
 }
 
 TEST_F(CatalogueTest, ChangeWhoseScratchCannotBeWrittenKeepsTheCatalogue) {

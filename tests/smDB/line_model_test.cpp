@@ -1,11 +1,14 @@
 // The line model, and the single-line primitives built on it.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "get-put-line.h"
+#include "line-count.h"
 #include "line-reader.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
@@ -125,6 +128,20 @@ TEST_F(LineFileTest, DelAndRenKeepTheirOppositeConventions) {
   EXPECT_EQ(1, del("g"));
   EXPECT_EQ(0, del("g"));
   EXPECT_NE(0, ren("g", "h"));
+}
+
+TEST_F(LineFileTest, CountsGoPastTwoToThe31) {
+  // Counting on from just below the int limit, as a scan of a catalogue of
+  // more than 2^31 lines does.
+  const int64_t kMax = std::numeric_limits<int>::max();
+  EXPECT_EQ(kMax + 3, AddLineBreaks(kMax - 1, "a\n\nb\n\n"));
+  EXPECT_EQ(int64_t{1} << 33, AddLineBreaks((int64_t{1} << 33) - 1, "\n"));
+  EXPECT_EQ(2, AddLineBreaks(0, "\nx\n"));
+  // The public interfaces' int holds up to the limit and refuses beyond.
+  EXPECT_EQ(kMax, NarrowLineCount(kMax));
+  EXPECT_EQ(-1, NarrowLineCount(kMax + 1));
+  EXPECT_EQ(-1, NarrowLineCount(int64_t{1} << 40));
+  EXPECT_EQ(0, NarrowLineCount(0));
 }
 
 // --- error paths ---

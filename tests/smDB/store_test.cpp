@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 
+#include "file-append.h"
 #include "sTxtDB.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
@@ -107,7 +109,41 @@ TEST_F(StoreTest, DelRemovesOnlyTheFirstRecordOfAName) {
   EXPECT_EQ(kHeader + "[X]\na=2\n[Y]\n", Now());
 }
 
+TEST_F(StoreTest, RewritesKeepThePermissionsAndReplaceALinksTarget) {
+  namespace fs = std::filesystem;
+  const fs::perms kPrivate = fs::perms::owner_read | fs::perms::owner_write |
+                             fs::perms::group_read;
+  fs::create_directory("keep");
+  WriteFile("keep/real", kAlphaBeta);
+  fs::permissions("keep/real", kPrivate);
+  fs::create_symlink("keep/real", "s");
+  ASSERT_TRUE(store_.open("s"));
+  EXPECT_TRUE(store_.editRec("Alpha", "field", "uno"));
+  EXPECT_TRUE(store_.delRec("Beta"));
+  EXPECT_TRUE(store_.addRec("Gamma", "g"));
+  EXPECT_TRUE(fs::is_symlink("s"));
+  EXPECT_EQ(kHeader + "\n\n[Alpha]\nfield=uno\n\n\n\n[Gamma]\nfield=g",
+            ReadFile("keep/real"));
+  EXPECT_EQ(kPrivate, fs::status("keep/real").permissions());
+  EXPECT_EQ(1u, std::distance(fs::directory_iterator("keep"),
+                              fs::directory_iterator()));
+}
+
 // --- error paths ---
+
+TEST_F(StoreTest, AStoreFileNobodyMayWriteIsRefused) {
+  namespace fs = std::filesystem;
+  Given(kAlphaBeta);
+  fs::permissions("s", fs::perms::owner_read | fs::perms::group_read |
+                           fs::perms::others_read);
+  EXPECT_FALSE(store_.editRec("Alpha", "field", "x"));
+  EXPECT_FALSE(store_.delRec("Alpha"));
+  EXPECT_FALSE(store_.addRec("Gamma", "x"));
+  EXPECT_EQ("one", store_.getRec("Alpha", "field"));
+  EXPECT_EQ(kAlphaBeta, Now());
+  EXPECT_FALSE(FileExists("tmpfl"));
+  EXPECT_FALSE(FileExists("tempout"));
+}
 
 TEST_F(StoreTest, AClosedStoreTouchesNothing) {
   WriteFile("s", kAlphaBeta);
@@ -144,6 +180,32 @@ TEST_F(StoreTest, LineBreaksInNamesKeysOrValuesAreRefused) {
   EXPECT_FALSE(store_.editRec("Alpha", "field", "x\n[Forged]"));
   EXPECT_FALSE(store_.editRec("Alpha", "field\n", "x"));
   EXPECT_EQ(kAlphaBeta, Now());
+}
+
+TEST_F(StoreTest, EmptyNamesAndNamesHoldingACloseBracketAreRefused) {
+  // No empty line anywhere, so only the rule itself can refuse "".
+  const std::string start = kHeader.substr(0, kHeader.size() - 1);
+  Given(start);
+  EXPECT_FALSE(store_.addRec("", "x"));
+  EXPECT_FALSE(store_.addRec("[REC]", "x"));  // would list as "[REC"
+  EXPECT_FALSE(store_.addRec("a]b", "x"));
+  EXPECT_EQ(start, Now());
+  // An opening bracket alone is fine: the name is found again.
+  EXPECT_TRUE(store_.addRec("[REC", "x"));
+  EXPECT_EQ("x", store_.getRec("[REC", "field"));
+}
+
+TEST_F(StoreTest, AnAppendThatFailsPartWayLeavesTheFileAsItWas) {
+  Given(kAlphaBeta);
+  for (int64_t iFailAfter : {0, 1, 6, 5000}) {
+    FailAppendsAfterForTest(iFailAfter);
+    EXPECT_FALSE(store_.addRec("Gamma", std::string(10000, 'p')));
+    FailAppendsAfterForTest(-1);
+    EXPECT_EQ(kAlphaBeta, Now()) << iFailAfter;
+  }
+  // The name stays free.
+  EXPECT_TRUE(store_.addRec("Gamma", "g"));
+  EXPECT_EQ(kAlphaBeta + "\n\n[Gamma]\nfield=g", Now());
 }
 
 TEST_F(StoreTest, ScratchFileThatCannotBeWrittenKeepsTheStoreWhole) {

@@ -90,6 +90,13 @@ TEST_F(CommandsTest, PrintRecAndFilter) {
   EXPECT_EQ("", Run({"--filter", "plot", "nothing like it"}));
 }
 
+TEST_F(CommandsTest, FilterReportsMatchesUnderTheRecordsOwnTitle) {
+  GivenDb(kHeader + "\n\n[Alien]\nplot=The [Nostromo] crew\nGenre=Horror\n"
+                    "Act=[x]\n\n[Brazil]\nGenre=Drama");
+  EXPECT_EQ("Alien|", Run({"--filter", "Genre", "horror"}));
+  EXPECT_EQ("Alien|", Run({"--filter", "Act", "x"}));
+}
+
 TEST_F(CommandsTest, ListingsShowBracketNamesOfLinesStartingWithBracket) {
   GivenDb(kHeader + "[b]\n[A] x\n [not]\n[a]b]\n[open\n[]\n[");
   EXPECT_EQ("b|A|a|[open||[|", Run({"--list"}));
@@ -148,6 +155,37 @@ TEST_F(CommandsTest, WithoutACatalogueEveryCommandFailsWithItsMarker) {
   EXPECT_EQ("!error!", Run({"--printrec", "a"}));
   EXPECT_EQ("!error!", Run({"--filter", "plot", "x"}));
   EXPECT_FALSE(Exists("db"));
+}
+
+TEST_F(CommandsTest, WithoutACatalogueChangingCommandsLeaveNoFileBehind) {
+  // The web imports fail at the catalogue before any download.
+  const std::vector<std::vector<std::string>> runs = {
+      {"--del", "a"},
+      {"--edit", "a", "plot", "x"},
+      Movie("--add", "a", "x"),
+      Movie("--change", "a", "x"),
+      {"--autoadd", "a"},
+      {"--urladd", "a", "http://127.0.0.1:1/title/tt1/"}};
+  const std::vector<std::string> markers = {
+      "!error!", "!error!", "!error!", "!error! Could not open DataBase.",
+      "!error!", "!error! Could not open DataBase."};
+  for (size_t i = 0; i < runs.size(); ++i) {
+    EXPECT_EQ(markers[i], Run(runs[i])) << runs[i][0];
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path())) << runs[i][0];
+  }
+}
+
+TEST_F(CommandsTest, TitlesHoldingACloseBracketOrNothingAreRefused) {
+  // Without an empty line in the file only the rule refuses "".
+  const std::string start = kHeader + "[Big]\n" + MovieBody("a");
+  GivenDb(start);
+  EXPECT_EQ("!error!", Run(Movie("--add", "[REC]", "x")));
+  EXPECT_EQ("!error!", Run(Movie("--add", "REC]", "x")));
+  EXPECT_EQ("!error!", Run(Movie("--add", "", "x")));
+  EXPECT_EQ("!error! Could not change record.",
+            Run(Movie("--change", "Big]", "x")));
+  EXPECT_EQ(start, Db());
+  EXPECT_EQ("Big|", Run({"--list"}));
 }
 
 TEST_F(CommandsTest, ACatalogueThatCannotBeReadFailsLikeAMissingOne) {

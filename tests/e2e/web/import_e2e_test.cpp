@@ -186,6 +186,20 @@ TEST_F(UrlAddTest, AddressThatLooksLikeAnOptionIsNotPassedOn) {
   EXPECT_EQ(Files_{}, Requests());
 }
 
+TEST_F(UrlAddTest, TitlesTheCatalogueCannotHoldAreRefusedWithoutAPoster) {
+  // No empty line in the catalogue, so only the rule refuses "".
+  const std::string start = std::string(kHeader).substr(0, 20);
+  Write("db", start);
+  for (const char* name : {"", "Harbour]", "[Harbour]"}) {
+    ClearRequests();
+    ExpectRun({"-u", name, "www.imdb.com/title/tt0100001/"},
+              "!error! Could not add to DataBase.");
+    EXPECT_EQ(start, Db()) << name;
+    EXPECT_EQ((Files_{"db", "imbd-movie.htm"}), Files()) << name;
+    EXPECT_EQ((Files_{"www.imdb.com/title/tt0100001/"}), Requests()) << name;
+  }
+}
+
 TEST_F(UrlAddTest, DuplicateNameLeavesItsPosterAlone) {
   MakeDb();
   ExpectRun({"-u", "Alien", "www.imdb.com/title/tt0100003/"}, "!ok!");
