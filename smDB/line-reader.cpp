@@ -5,10 +5,6 @@
 
 namespace {
 
-// Blocks small enough to stay in the processor's cache while they are split
-// and searched, large enough that a big catalogue takes few library calls.
-constexpr size_t kBlockSize = 1 << 16;
-
 // Needles are short and compared at every hit: a plain loop beats a call of
 // memcmp.
 bool SameBytes(const char* a, const char* b, size_t n) {
@@ -19,8 +15,11 @@ bool SameBytes(const char* a, const char* b, size_t n) {
 
 }  // namespace
 
-LineReader::LineReader()
+// The default block is small enough to stay in the processor's cache while
+// it is split and searched.
+LineReader::LineReader(size_t iBlockSize)
     : file_(nullptr),
+      block_size_(iBlockSize > 0 ? iBlockSize : 1),
       pos_(0),
       end_(0),
       carry_handed_(false),
@@ -41,7 +40,7 @@ bool LineReader::Open(const sString& sFile) {
     return false;
   }
   if (c != EOF) std::ungetc(c, file_);
-  buffer_.resize(kBlockSize);
+  buffer_.resize(block_size_);
   needle_.Forget();
   other_.Forget();
   pos_ = end_ = 0;

@@ -16,7 +16,13 @@
 
 class LineReader {
  public:
-  LineReader();
+  // The usual read block: large, so a big catalogue takes few library calls.
+  static constexpr size_t kDefaultBlockSize = 1 << 16;
+
+  LineReader() : LineReader(kDefaultBlockSize) {}
+  // Reads in blocks of `iBlockSize` bytes (at least 1). Tests pass tiny
+  // blocks so that lines and searches cross block edges often.
+  explicit LineReader(size_t iBlockSize);
   ~LineReader();
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
@@ -83,6 +89,7 @@ class LineReader {
   bool Fill();
 
   FILE* file_;
+  size_t block_size_;
   std::vector<char> buffer_;
   size_t pos_;
   size_t end_;
