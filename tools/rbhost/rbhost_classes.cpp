@@ -8,6 +8,14 @@
 #include <deque>
 #include <map>
 
+// A host calls the plug-in's methods with its own ABI, not the C++ types the
+// plug-in defines them with, so clang's function-type check is off for them.
+#if defined(__clang__)
+#define RBHOST_PLUGIN_CALL __attribute__((no_sanitize("function")))
+#else
+#define RBHOST_PLUGIN_CALL
+#endif
+
 namespace rbhost {
 namespace {
 
@@ -143,6 +151,7 @@ double VersionAtRegistration(const std::string& className) {
   return r != nullptr ? r->version : 0.0;
 }
 
+RBHOST_PLUGIN_CALL
 void* NewInstance(const std::string& className) {
   const Registered* cls = Find(className);
   if (cls == nullptr) return nullptr;
@@ -158,6 +167,7 @@ void* NewInstance(const std::string& className) {
   return instance;
 }
 
+RBHOST_PLUGIN_CALL
 void DeleteInstance(void* instance) {
   if (instance == nullptr) return;
   const Registered* cls = ClassOf(instance);
@@ -182,6 +192,7 @@ void* UserData(void* instance) {
   return static_cast<InstanceHeader*>(instance)->user;
 }
 
+RBHOST_PLUGIN_CALL
 int32_t GetInteger(void* instance, const std::string& property) {
   const uintptr_t* entry = FindProperty(instance, property);
   if (entry == nullptr || entry[4] == 0) return 0;
@@ -194,6 +205,7 @@ int32_t GetInteger(void* instance, const std::string& property) {
   return value;
 }
 
+RBHOST_PLUGIN_CALL
 bool GetBoolean(void* instance, const std::string& property) {
   const uintptr_t* entry = FindProperty(instance, property);
   if (entry == nullptr || entry[4] == 0) return false;
@@ -204,6 +216,7 @@ bool GetBoolean(void* instance, const std::string& property) {
   return *(DataOf(instance) + entry[6]) != 0;
 }
 
+RBHOST_PLUGIN_CALL
 std::string GetString(void* instance, const std::string& property,
                       bool* isNil) {
   const uintptr_t* entry = FindProperty(instance, property);
@@ -224,6 +237,7 @@ std::string GetString(void* instance, const std::string& property,
   return bytes;
 }
 
+RBHOST_PLUGIN_CALL
 bool SetInteger(void* instance, const std::string& property, int32_t value) {
   const uintptr_t* entry = FindProperty(instance, property);
   if (entry == nullptr || entry[5] == 0) return false;
@@ -249,6 +263,7 @@ bool SetEventHandler(void* instance, const std::string& declaration,
   return false;
 }
 
+RBHOST_PLUGIN_CALL
 bool Call(void* instance, const std::string& declaration) {
   uintptr_t fn = FindMethod(instance, declaration);
   if (fn == 0) return false;
@@ -256,6 +271,7 @@ bool Call(void* instance, const std::string& declaration) {
   return true;
 }
 
+RBHOST_PLUGIN_CALL
 bool Call(void* instance, const std::string& declaration,
           const std::string& arg) {
   uintptr_t fn = FindMethod(instance, declaration);
@@ -266,6 +282,7 @@ bool Call(void* instance, const std::string& declaration,
   return true;
 }
 
+RBHOST_PLUGIN_CALL
 bool Call(void* instance, const std::string& declaration,
           const std::string& arg1, const std::string& arg2) {
   uintptr_t fn = FindMethod(instance, declaration);
@@ -278,6 +295,7 @@ bool Call(void* instance, const std::string& declaration,
   return true;
 }
 
+RBHOST_PLUGIN_CALL
 bool CallReturningString(void* instance, const std::string& declaration,
                          std::string* out) {
   uintptr_t fn = FindMethod(instance, declaration);
