@@ -104,6 +104,8 @@ bool LineReader::Next(std::string_view* line) {
   }
 }
 
+// The skips leave a line assembled in carry_ alone: the caller may still hold
+// it, and Next clears it first.
 std::string_view LineReader::SkipTo(size_t upto) {
   std::string_view skipped(buffer_.data() + pos_, upto - pos_);
   pos_ = upto;
@@ -113,10 +115,6 @@ std::string_view LineReader::SkipTo(size_t upto) {
 std::string_view LineReader::SkipToLineWith(std::string_view needle,
                                             std::string_view other) {
   if (done_ || needle.empty()) return {};
-  if (carry_handed_) {
-    carry_.clear();
-    carry_handed_ = false;
-  }
   const char* begin = buffer_.data() + pos_;
   const char* end = buffer_.data() + end_;
   needle_.Set(needle);
@@ -138,10 +136,6 @@ std::string_view LineReader::SkipToLineWith(std::string_view needle,
 std::string_view LineReader::SkipLines(int64_t iMax, int64_t* pSkipped) {
   *pSkipped = 0;
   if (done_ || iMax <= 0) return {};
-  if (carry_handed_) {
-    carry_.clear();
-    carry_handed_ = false;
-  }
   const char* p = buffer_.data() + pos_;
   const char* end = buffer_.data() + end_;
   while (*pSkipped < iMax) {
@@ -155,10 +149,6 @@ std::string_view LineReader::SkipLines(int64_t iMax, int64_t* pSkipped) {
 
 std::string_view LineReader::SkipWholeLines() {
   if (done_) return {};
-  if (carry_handed_) {
-    carry_.clear();
-    carry_handed_ = false;
-  }
   const char* begin = buffer_.data() + pos_;
   const char* start = buffer_.data() + end_;
   while (start > begin && start[-1] != '\n') --start;
