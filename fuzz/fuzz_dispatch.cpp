@@ -78,6 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (nl != std::string::npos && out != "!err in parameters!\n")
     fuzz::Fail("output holds a line break", out);
   if (!bHadDb && fuzz::Exists("db")) fuzz::Fail("a command created db", out);
+  if (!bHadDb && fuzz::Exists("db.lock"))
+    fuzz::Fail("a lock file was left where there is no catalogue", out);
   if (fuzz::Exists("tmpfl") || fuzz::Exists("tempout"))
     fuzz::Fail("a scratch file was left behind", out);
   return 0;
