@@ -14,9 +14,6 @@
 #include "dispatch.h"
 #include "fuzz_support.h"
 
-// The catalogue's name, as the program's main defines it.
-const sString DBfile = "db";
-
 namespace {
 
 const char* const kWords[] = {
