@@ -8,6 +8,7 @@
 
 #include "fuzz_support.h"
 #include "imdb-search.h"
+#include "output.h"
 #include "print-imdb-search.h"
 
 namespace {
@@ -49,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (end == std::string::npos) break;
     start = end + 1;
   }
+  FlushOutput();
   const std::string out = capture.Take();
   if (out.find('\n') != std::string::npos)
     fuzz::Fail("listing line printed a line break", out);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "output.h"
 #include "smDB.h"
 #include "store_model.h"
 
@@ -164,6 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
     }
+    FlushOutput();  // the store prints through the program's buffer
     got.sPrinted = capture.Take();
     if (!fuzz::ReadFile(kDb, &got.sFile)) fuzz::Fail(what, "db is gone");
 
