@@ -92,12 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
       case 3: {
-        int iSkipped = -1;
-        const int iMax = call / 16;
+        int64_t iSkipped = -1;
+        const int64_t iMax = call / 16;
         skipped = reader.SkipLines(iMax, &iSkipped);
         const size_t before = next;
         CheckSkipped(skipped, lines, &next, {}, {}, "SkipLines");
-        if (iSkipped != static_cast<int>(next - before) || iSkipped > iMax)
+        if (iSkipped != static_cast<int64_t>(next - before) || iSkipped > iMax)
           fuzz::Fail("SkipLines miscounted");
         break;
       }
