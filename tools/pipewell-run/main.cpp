@@ -55,7 +55,8 @@ void OnCompleted(void* shell) {
 
 // The exit status that stands for the Shell's outcome. -1 means "No shell
 // available" only when Result says so; otherwise the child's status could
-// not be read, which is our failure, not the command's.
+// not be read, which is our failure, not the command's. Other negative
+// outcomes (-3, output too large for the Shell) are ours to report too.
 int ExitStatusOf(int errorCode, const std::string& result) {
   if (errorCode == kErrorTimedOut) return kExitTimedOut;
   if (errorCode == kErrorNoShell) {

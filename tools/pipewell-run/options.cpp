@@ -118,7 +118,8 @@ std::string HelpText() {
          "\n"
          "Exit status: the command's exit code; 128+N when signal N ended it;\n"
          "124 when --timeout ended it; 127 when no shell could be started;\n"
-         "125 when pipewell-run itself failed; 2 for a usage error.\n"
+         "125 when pipewell-run itself failed or the output was too large\n"
+         "for the Shell (ErrorCode -3); 2 for a usage error.\n"
          "See pipewell-run(1).\n";
 }
 

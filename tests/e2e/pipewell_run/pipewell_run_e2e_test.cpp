@@ -190,4 +190,12 @@ TEST_F(PipewellRunTest, APlugInThatCannotBeLoadedGives125) {
   EXPECT_NE(std::string::npos, r.err.find("cannot load")) << r.err;
 }
 
+TEST_F(PipewellRunTest, OutputTooLargeForTheShellGives125) {
+  // The test build of the plug-in holds at most 1 MiB of output.
+  RunResult r = Run({"--plugin", PIPEWELL_SMALL_LIMIT_LIBRARY,
+                     Child({"big:2000000", "exit:0"})});
+  EXPECT_EQ("Shell output too large\nErrorCode: -3\n", r.out);
+  EXPECT_EQ(125, r.exit_code);
+}
+
 }  // namespace
