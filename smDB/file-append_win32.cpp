@@ -42,7 +42,7 @@ bool AppendWhole(const sString& sFile, std::string_view sBytes) {
   std::wstring wName;
   if (!Widen(sFile, &wName)) return false;
   int fd = -1;
-  if (_wsopen_s(&fd, wName.c_str(), _O_WRONLY | _O_APPEND | _O_TEXT,
+  if (_wsopen_s(&fd, wName.c_str(), _O_WRONLY | _O_APPEND | _O_BINARY,
                 _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0)
     return false;
   // Changing commands hold the catalogue lock, so nobody else appends

@@ -115,13 +115,13 @@ FILE* CreateScratchFor(const sString& sPath, const sString& sOriginal) {
                          nullptr, CREATE_NEW,
                          dwAttr != 0 ? dwAttr : FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
-  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_TEXT);
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
   if (fd < 0) {
     CloseHandle(h);
     DeleteFileW(wPath.c_str());
     return nullptr;
   }
-  FILE* f = _fdopen(fd, "w");
+  FILE* f = _fdopen(fd, "wb");
   if (f == nullptr) {
     _close(fd);
     DeleteFileW(wPath.c_str());

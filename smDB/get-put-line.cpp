@@ -18,7 +18,7 @@ int ren(const sString& sFile, const sString& sFileNew) {
 }
 
 int GetNoOfLines(const sString& sFileName) {
-  FILE* f = std::fopen(sFileName.c_str(), "r");
+  FILE* f = std::fopen(sFileName.c_str(), "rb");
   if (f == nullptr) return -1;
   // Counting needs no line assembly: scan big blocks for "\n" directly.
   std::vector<char> block(1 << 20);
@@ -78,7 +78,11 @@ bool ReplaceLine(const sString& sFileName, int64_t LineNo,
       iEntries += iSkipped;
       if (!reader.Next(&line)) break;
       if (!reader.EndedByNewline() && line.empty()) break;
-      scratch.WriteLine(iEntries == LineNo ? strToWrite : line);
+      if (iEntries == LineNo) {
+        scratch.WriteLine(strToWrite);
+      } else {
+        scratch.CopyLine(line, reader.LineEnd());
+      }
       ++iEntries;
     }
     reader.Close();

@@ -24,13 +24,17 @@ LineReader::LineReader(size_t iBlockSize)
       end_(0),
       carry_handed_(false),
       done_(true),
-      ended_by_newline_(false) {}
+      ended_by_newline_(false),
+      ended_by_crlf_(false) {}
 
 LineReader::~LineReader() { Close(); }
 
 bool LineReader::Open(const sString& sFile) {
   Close();
-  file_ = std::fopen(sFile.c_str(), "r");
+  // Binary: a text-mode stream on Windows ends the file at the first byte
+  // 0x1A, and every rewrite would then lose what follows it. Line ends are
+  // recognised here instead, the same way on every system.
+  file_ = std::fopen(sFile.c_str(), "rb");
   if (file_ == nullptr) return false;
   // POSIX systems open a folder for reading and fail only on the first read;
   // to the callers that is a file that cannot be read.
@@ -48,6 +52,7 @@ bool LineReader::Open(const sString& sFile) {
   carry_handed_ = false;
   done_ = false;
   ended_by_newline_ = false;
+  ended_by_crlf_ = false;
   return true;
 }
 
@@ -84,10 +89,13 @@ bool LineReader::Next(std::string_view* line) {
       if (carry_.empty()) {
         *line = std::string_view(start, len);
       } else {
+        // The "\r" of a "\r\n" may have come at the end of the last block.
         carry_.append(start, len);
         carry_handed_ = true;
         *line = carry_;
       }
+      ended_by_crlf_ = !line->empty() && line->back() == '\r';
+      if (ended_by_crlf_) line->remove_suffix(1);
       return true;
     }
     carry_.append(start, avail);
@@ -97,6 +105,7 @@ bool LineReader::Next(std::string_view* line) {
       // when it is empty.
       Close();
       ended_by_newline_ = false;
+      ended_by_crlf_ = false;
       carry_handed_ = true;
       *line = carry_;
       return true;

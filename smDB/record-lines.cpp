@@ -4,6 +4,8 @@
 #include "file-identity.h"
 #include "line-count.h"
 
+#include "line-end.h"
+
 // The searches here run for every line of every scan: they use the views'
 // own single-byte finds (memchr) rather than FindInStr's general search.
 
@@ -40,8 +42,9 @@ bool IsRecordName(std::string_view sRec) {
 bool AppendRecord(const sString& sFile, std::string_view sRec,
                   std::string_view sBody) {
   // One write of the whole block, so that the record arrives in one piece.
-  sString sBlock = "\n\n[";
-  sBlock.append(sRec).append("]\n").append(sBody);
+  sString sBlock = kLineEnd;
+  sBlock.append(kLineEnd).append("[").append(sRec).append("]");
+  sBlock.append(kLineEnd).append(sBody);
   // A read-only catalogue is refused here as it is by the rewrites.
   if (!MayChange(sFile)) return false;
   return AppendWhole(sFile, sBlock);
@@ -62,7 +65,7 @@ bool SeekHeader(LineReader* reader, const sString& sRec,
       *header = line;
       return true;
     }
-    if (copy != nullptr) copy->WriteLine(line);
+    if (copy != nullptr) copy->CopyLine(line, reader->LineEnd());
     if (pLines != nullptr) ++*pLines;
   }
 }
@@ -82,7 +85,7 @@ void CopyRest(LineReader* reader, ScratchFile* copy) {
     copy->Write(reader->SkipWholeLines());
     std::string_view line;
     if (!reader->Next(&line)) return;
-    copy->WriteLine(line);
+    copy->CopyLine(line, reader->LineEnd());
   }
 }
 
@@ -100,7 +103,7 @@ bool BeginRecordRewrite(const sString& sFile, const sString& sRec,
 bool FinishRecordRewrite(LineReader* reader, ScratchFile* scratch) {
   std::string_view line;
   if (SkipBody(reader, &line)) {
-    scratch->WriteLine(line);
+    scratch->CopyLine(line, reader->LineEnd());
     CopyRest(reader, scratch);
   }
   reader->Close();

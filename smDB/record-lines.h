@@ -34,8 +34,9 @@ bool HasLineBreak(std::string_view sText);
 // never be found again) or a line break.
 bool IsRecordName(std::string_view sRec);
 
-// Appends a new record to the end of store file `sFile`: "\n\n[" `sRec` "]\n"
-// followed by `sBody`, the record's field lines, all or nothing. True when
+// Appends a new record to the end of store file `sFile`: two line ends, "["
+// `sRec` "]", a line end, then `sBody`, the record's field lines joined by
+// line ends, all or nothing; every line end is the system's. True when
 // everything was written and is on the disk; on false the file is as it was.
 // A file the caller may not change (see MayChange) is refused.
 bool AppendRecord(const sString& sFile, std::string_view sRec,
@@ -43,7 +44,7 @@ bool AppendRecord(const sString& sFile, std::string_view sRec,
 
 // Reads up to and including the record's header line, the first line whose
 // bracket name is `sRec`, and stores it in `*header`. The lines before it are
-// written to `copy` (each with its line end) when given, and their number is
+// copied to `copy` (each with its own line end) when given, and their number is
 // added to `*pLines` when given. False when no line carries the name.
 bool SeekHeader(LineReader* reader, const sString& sRec,
                 std::string_view* header, ScratchFile* copy = nullptr,
@@ -53,11 +54,12 @@ bool SeekHeader(LineReader* reader, const sString& sRec,
 // whose first byte is "[" and stores it in `*next`. False at end of file.
 bool SkipBody(LineReader* reader, std::string_view* next);
 
-// Writes every remaining line to `copy`, each with a line end.
+// Copies every remaining line to `copy`, each with its own line end (the last
+// line with the system's).
 void CopyRest(LineReader* reader, ScratchFile* copy);
 
 // The two ends of a rewrite that replaces one record of store file `sFile`,
-// each line written with a line end. BeginRecordRewrite opens `reader` on
+// each line copied with its own line end. BeginRecordRewrite opens `reader` on
 // the file and `scratch` for it (see ScratchFile::Open), copies the lines
 // before the record's header line and stores that line in `*header`. False
 // when the file cannot be read, the caller may not change it or the scratch

@@ -5,13 +5,14 @@
 #include <string_view>
 
 #include "get-put-line.h"
+#include "line-end.h"
 #include "line-reader.h"
 #include "record-lines.h"
 #include "scratch-file.h"
 
 namespace {
 
-const char kHeaderLine[] = "1.0.0-TALVERO_sTxtDB\n";
+const char kHeaderLine[] = "1.0.0-TALVERO_sTxtDB";
 const char kNotFound[] = "!not found!";
 
 }  // namespace
@@ -41,9 +42,10 @@ bool sTxtDB::isopen() const { return opened; }
 
 bool sTxtDB::create(const sString& sFile) {
   if (opened) return false;
-  FILE* f = std::fopen(sFile.c_str(), "w");
+  FILE* f = std::fopen(sFile.c_str(), "wb");
   if (f == nullptr) return false;
   std::fputs(kHeaderLine, f);
+  std::fputs(kLineEnd, f);
   opened = std::fflush(f) == 0 && std::ferror(f) == 0;
   std::fclose(f);
   if (opened) DBfile = sFile;

@@ -4,6 +4,7 @@
 
 #include "file-identity.h"
 #include "file-replace.h"
+#include "line-end.h"
 #include "write-back.h"
 
 namespace {
@@ -47,10 +48,15 @@ void ScratchFile::Write(std::string_view sText) {
 }
 
 void ScratchFile::WriteLine(std::string_view sText) {
+  CopyLine(sText, kLineEnd);
+}
+
+void ScratchFile::CopyLine(std::string_view sText, std::string_view sEnd) {
   if (file_ == nullptr) return;
+  if (sEnd.empty()) sEnd = kLineEnd;
   if (!sText.empty()) std::fwrite(sText.data(), 1, sText.size(), file_);
-  std::fputc('\n', file_);
-  Wrote(sText.size() + 1);
+  std::fwrite(sEnd.data(), 1, sEnd.size(), file_);
+  Wrote(sText.size() + sEnd.size());
 }
 
 void ScratchFile::Wrote(size_t n) {

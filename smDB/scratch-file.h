@@ -30,10 +30,13 @@ class ScratchFile {
   // file cannot be created. `sFile` need not exist.
   bool Open(const sString& sFile);
 
-  // Appends `sText`, or `sText` followed by "\n". Write errors are remembered
-  // and reported by PutInPlace.
+  // Appends `sText`; `sText` followed by the system's line end; or a line as
+  // it was read, `sText` followed by its own line end `sEnd` (the system's
+  // when empty: the file's last line gets one). The file is written as
+  // bytes. Write errors are remembered and reported by PutInPlace.
   void Write(std::string_view sText);
   void WriteLine(std::string_view sText);
+  void CopyLine(std::string_view sText, std::string_view sEnd);
 
   // Flushes the content to the disk, closes the scratch file and moves it
   // over the file given to Open in one atomic step. True when the new content

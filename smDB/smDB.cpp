@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "line-end.h"
 #include "line-reader.h"
 #include "movie-fields.h"
 #include "record-lines.h"
@@ -10,7 +11,7 @@
 namespace {
 
 // The movie record's body: the eleven values as "key=value" lines joined by
-// "\n", in field order, with no line end after the last one. False when the
+// the system's line end, in field order, with no line end after the last one. False when the
 // title is not a record name (empty, or holding "]" or a line break) or any
 // value holds a line break, which would forge lines.
 bool MovieBody(const sString& sRec, const sString& sPlot, const sString& sTag,
@@ -26,7 +27,7 @@ bool MovieBody(const sString& sRec, const sString& sPlot, const sString& sTag,
     if (HasLineBreak(*pValue)) return false;
   pBody->clear();
   for (int i = 0; i < kMovieFields; ++i) {
-    if (i > 0) pBody->push_back('\n');
+    if (i > 0) pBody->append(kLineEnd);
     pBody->append(kMovieKeys[i]).append("=").append(*pValues[i]);
   }
   return true;
@@ -68,8 +69,8 @@ bool smDB::changeRec(const sString& sRec, const sString& sPlot,
   std::string_view header;
   if (!BeginRecordRewrite(DBfile, sRec, &reader, &scratch, &header))
     return false;
-  scratch.WriteLine(header);
-  scratch.Write(sBody);
-  scratch.Write("\n\n");
+  scratch.CopyLine(header, reader.LineEnd());
+  scratch.WriteLine(sBody);
+  scratch.WriteLine("");
   return FinishRecordRewrite(&reader, &scratch);
 }

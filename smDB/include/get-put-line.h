@@ -1,13 +1,17 @@
 // Line-file primitives: a text file seen as numbered lines.
 //
 // The line model shared by every reader of the catalogue: a line ends at each
-// "\n", which is not part of it; the bytes after the last "\n" form one more
-// line, the last line, even when there are none. So a file that ends with "\n"
-// has an empty last line and an empty file is one empty line. No other byte is
-// special ("\r" stays part of its line). Lines are numbered from 0; the number
-// of the last line is the count of "\n" bytes.
+// "\n", which is not part of it, and a "\r" directly before that "\n" is not
+// part of it either (a catalogue written on Windows reads the same on every
+// system); the bytes after the last "\n" form one more line, the last line,
+// even when there are none. So a file that ends with "\n" has an empty last
+// line and an empty file is one empty line. No other byte is special: a lone
+// "\r" stays part of its line, and no byte ends a file early. Lines are
+// numbered from 0; the number of the last line is the count of "\n" bytes.
 //
-// Each call opens, reads or writes, and closes what it works on.
+// Lines that are written end in the system's line end (line-end.h); lines a
+// rewrite copies keep the line end they had. Each call opens, reads or
+// writes, and closes what it works on.
 #ifndef FLORRIN_SMDB_GET_PUT_LINE_H_
 #define FLORRIN_SMDB_GET_PUT_LINE_H_
 
@@ -37,8 +41,9 @@ sString GetLine(const sString& sFileName, int LineNo);
 // one pass through the scratch file "tempout" beside it. The old lines form
 // a list (an empty last line is not part of it); the list is padded with
 // empty lines to `LineNo` entries when shorter, entry `LineNo` is replaced or
-// appended, and every entry is written followed by "\n". A missing file
-// counts as empty. The scratch file is flushed to disk and put in place with
+// appended, and every entry is written followed by its line end: the one it
+// had, or the system's line end for new entries and the old last line. A
+// missing file counts as empty. The scratch file is flushed to disk and put in place with
 // one atomic replace, so the file is never missing; the new file keeps the
 // old one's permissions, and a symbolic link keeps pointing to the rewritten
 // file (see file-identity.h). Returns true when the new file is in place;

@@ -1,9 +1,11 @@
 // LineReader: hands out the lines of a text file in order, fast.
 //
-// Implements the line model of get-put-line.h exactly: lines end at "\n"
-// (not part of the line), and the bytes after the last "\n" are always handed
-// out as the last line, even when empty. The file is read in large blocks and
-// split with memchr; a line is a view into the reader's own storage.
+// Implements the line model of get-put-line.h exactly: lines end at "\n", and
+// a "\r" directly before it belongs to the line end (neither is part of the
+// line); the bytes after the last "\n" are always handed out as the last
+// line, even when empty. The file is read as bytes, so no byte ends it early.
+// It is read in large blocks and split with memchr; a line is a view into
+// the reader's own storage.
 #ifndef FLORRIN_SMDB_LINE_READER_H_
 #define FLORRIN_SMDB_LINE_READER_H_
 
@@ -27,7 +29,7 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // Opens `sFile` for reading in text mode. False when it cannot be opened,
+  // Opens `sFile` for reading (binary: every byte is seen). False when it cannot be opened,
   // or opens but its first read fails (a folder, on some systems).
   bool Open(const sString& sFile);
 
@@ -43,9 +45,15 @@ class LineReader {
   // file's last line.
   bool EndedByNewline() const { return ended_by_newline_; }
 
+  // The line end of the line last handed out, as it stands in the file:
+  // "\r\n", "\n", or empty for the last line. Rewrites copy it unchanged.
+  std::string_view LineEnd() const {
+    return !ended_by_newline_ ? "" : ended_by_crlf_ ? "\r\n" : "\n";
+  }
+
   // Fast paths for scans that care about few lines. Each skips whole lines
   // that are already read into memory and returns the skipped bytes, every
-  // skipped line with its "\n" (empty when nothing could be skipped). The
+  // skipped line with its line end (empty when nothing could be skipped). The
   // next Next call then hands out the line after them. The returned view,
   // and a line handed out before, stay valid until the next call of any
   // member. Callers loop: skip, then Next, until Next reports the end.
@@ -97,6 +105,7 @@ class LineReader {
   bool carry_handed_;    // carry_ was handed out and must be cleared first
   bool done_;            // the last line has been handed out
   bool ended_by_newline_;
+  bool ended_by_crlf_;   // ... and a "\r" stood before that "\n"
   Needle needle_;
   Needle other_;
 };

@@ -1,8 +1,10 @@
 // sTxtDB: a generic store of named records kept in one text file.
 //
 // Store file format: the first line is "1.0.0-TALVERO_sTxtDB"; each record is
-// appended as "\n\n[" name "]" followed by "\n" key "=" value per field, with
-// no line end after the last field. A record's header line is found by its
+// appended as two line ends, "[" name "]", then a line end and key "=" value
+// per field, with no line end after the last field. Written line ends are the
+// system's ("\r\n" on Windows, "\n" elsewhere); either kind reads the same
+// (see get-put-line.h). A record's header line is found by its
 // bracket name (text after the first "[" up to the next "]"; the whole line
 // when there is no such "]"); its body runs to the next line whose first byte
 // is "[". The object only remembers the file's name: every operation opens,

@@ -7,6 +7,7 @@
 #include "file-append.h"
 #include "output.h"
 #include "smDB.h"
+#include "support/eol.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
@@ -67,13 +68,14 @@ TEST_F(CatalogueTest, AddAppendsTheMovieBlock) {
   Given(kHeader);
   EXPECT_TRUE(Add("First", "a"));
   EXPECT_TRUE(Add("Second", "b"));
-  EXPECT_EQ(kHeader + "\n\n[First]\n" + Body("a") + "\n\n[Second]\n" +
-                Body("b"),
+  EXPECT_EQ(kHeader + Written("\n\n[First]\n" + Body("a") + "\n\n[Second]\n" +
+                              Body("b")),
             Now());
   EXPECT_TRUE(db_.addRec("Empty", "", "", "", "", "", "", "", "", "", "", ""));
-  EXPECT_EQ("\n\n[Empty]\nplot=\ntagline=\nrate=\nyear=\ndirector=\nruntime="
-            "\ncomments=\npic=\nAct=\nGenre=\nType=",
-            Now().substr(Now().find("\n\n[Empty]")));
+  const std::string empty = Written(
+      "\n\n[Empty]\nplot=\ntagline=\nrate=\nyear=\ndirector=\nruntime="
+      "\ncomments=\npic=\nAct=\nGenre=\nType=");
+  EXPECT_EQ(empty, Now().substr(Now().size() - empty.size()));
 }
 
 TEST_F(CatalogueTest, AddRefusesTakenNames) {
@@ -90,8 +92,8 @@ TEST_F(CatalogueTest, ChangeReplacesTheWholeBody) {
   Given(kHeader + "\n\n[First]\n" + Body("a") + "\nextra=1\n\n[Second]\n" +
         Body("b"));
   EXPECT_TRUE(Change("First", "c"));
-  EXPECT_EQ(kHeader + "\n\n[First]\n" + Body("c") + "\n\n[Second]\n" +
-                Body("b") + "\n",
+  EXPECT_EQ(kHeader + "\n\n[First]\n" + Written(Body("c") + "\n\n") +
+                "[Second]\n" + Body("b") + kEol,
             Now());
   EXPECT_FALSE(FileExists("tmpfl"));
 }
@@ -99,10 +101,15 @@ TEST_F(CatalogueTest, ChangeReplacesTheWholeBody) {
 TEST_F(CatalogueTest, ChangeOfTheLastRecordEndsWithAnEmptyLine) {
   Given(kHeader + "\n\n[First]\n" + Body("a"));
   EXPECT_TRUE(Change("First", "c"));
-  EXPECT_EQ(kHeader + "\n\n[First]\n" + Body("c") + "\n\n", Now());
+  EXPECT_EQ(kHeader + "\n\n[First]\n" + Written(Body("c") + "\n\n"), Now());
   Given(kHeader + "\n\n[Bare] kept");  // header line is the file's last
   EXPECT_TRUE(Change("Bare", "d"));
-  EXPECT_EQ(kHeader + "\n\n[Bare] kept\n" + Body("d") + "\n\n", Now());
+  EXPECT_EQ(kHeader + "\n\n" + Written("[Bare] kept\n" + Body("d") + "\n\n"),
+            Now());
+  // A header line read with CR LF keeps it.
+  Given(kHeader + "\n\n[First]\r\n" + Body("a"));
+  EXPECT_TRUE(Change("First", "e"));
+  EXPECT_EQ(kHeader + "\n\n[First]\r\n" + Written(Body("e") + "\n\n"), Now());
 }
 
 TEST_F(CatalogueTest, PrintRecPrintsElevenValuesInFieldOrder) {
@@ -120,7 +127,7 @@ TEST_F(CatalogueTest, PrintRecValueRules) {
   Given(kHeader + "[M]\nGenre=g\r\nplot=one\nplot=two\npic=p\r\r\nzz=9\n"
                   "no equals\n[N]\nplot=other");
   bool ok = false;
-  EXPECT_EQ("two|||||||p||g\r||", PrintRec("M", &ok));
+  EXPECT_EQ("two|||||||p||g||", PrintRec("M", &ok));
   EXPECT_TRUE(ok);
 }
 

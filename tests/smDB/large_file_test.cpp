@@ -10,6 +10,7 @@
 #include "line-reader.h"
 #include "output.h"
 #include "smDB.h"
+#include "support/eol.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
@@ -130,9 +131,13 @@ TEST_F(LargeFileTest, EditCountsLinesAcrossBlocks) {
     for (std::string& l : lines)
       if (l == "Type=t" + std::to_string(i)) l = "Type=edited";
   }
+  // Edited lines and the old last line get the system's line end.
   std::string expected;
-  for (size_t n = 0; n < lines.size(); ++n)
-    if (n + 1 < lines.size() || !lines[n].empty()) expected += lines[n] + "\n";
+  for (size_t n = 0; n < lines.size(); ++n) {
+    if (n + 1 == lines.size() && lines[n].empty()) break;
+    const bool written = n + 1 == lines.size() || lines[n] == "Type=edited";
+    expected += lines[n] + (written ? kEol : "\n");
+  }
   EXPECT_EQ(expected, ReadFile("db"));
 }
 
@@ -142,7 +147,8 @@ TEST_F(LargeFileTest, PutLineReplacesDeepLines) {
   ASSERT_TRUE(PutLine("db", n, "X"));
   lines[static_cast<size_t>(n)] = "X";
   std::string expected;
-  for (const std::string& l : lines) expected += l + "\n";
+  for (size_t k = 0; k < lines.size(); ++k)
+    expected += lines[k] + (k + 2 >= lines.size() ? kEol : "\n");
   EXPECT_EQ(expected, ReadFile("db"));
 }
 
@@ -150,16 +156,16 @@ TEST_F(LargeFileTest, DelAndChangeRewriteAroundTheRecord) {
   const int i = 1998;
   ASSERT_TRUE(db_.delRec(Name(i)));
   std::string expected = text_.substr(0, HeaderAt(i)) +
-                         text_.substr(HeaderAt(i + 1)) + "\n";
+                         text_.substr(HeaderAt(i + 1)) + kEol;
   EXPECT_EQ(expected, ReadFile("db"));
 
   WriteFile("db", text_);
   ASSERT_TRUE(db_.changeRec(Name(i), "p", "", "", "", "", "", "", "", "", "",
                             "T"));
-  expected = text_.substr(0, HeaderAt(i)) + "[" + Name(i) +
-             "]\nplot=p\ntagline=\nrate=\nyear=\ndirector=\nruntime="
-             "\ncomments=\npic=\nAct=\nGenre=\nType=T\n\n" +
-             text_.substr(HeaderAt(i + 1)) + "\n";
+  expected = text_.substr(0, HeaderAt(i)) + "[" + Name(i) + "]\n" +
+             Written("plot=p\ntagline=\nrate=\nyear=\ndirector=\nruntime="
+                     "\ncomments=\npic=\nAct=\nGenre=\nType=T\n\n") +
+             text_.substr(HeaderAt(i + 1)) + kEol;
   EXPECT_EQ(expected, ReadFile("db"));
 }
 
@@ -174,11 +180,11 @@ TEST_F(LargeFileTest, RewritesOfManyMegabytesAreExact) {
   ASSERT_TRUE(db_.delRec(Name(0)));
   const size_t second = big.find("[" + Name(1) + "]");
   std::string expected =
-      big.substr(0, big.find("[" + Name(0))) + big.substr(second) + "\n";
+      big.substr(0, big.find("[" + Name(0))) + big.substr(second) + kEol;
   // Compared as a whole, not printed: a mismatch would print megabytes.
   EXPECT_TRUE(expected == ReadFile("db"));
   ASSERT_TRUE(PutLine("db", 1, "first"));
-  expected = kHeader + "first\n" + expected.substr(kHeader.size() + 1);
+  expected = kHeader + "first" + kEol + expected.substr(kHeader.size() + 1);
   EXPECT_TRUE(expected == ReadFile("db"));
 }
 

@@ -10,6 +10,7 @@
 #include "get-put-line.h"
 #include "line-count.h"
 #include "line-reader.h"
+#include "support/eol.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
@@ -51,9 +52,27 @@ TEST_F(LineFileTest, LastLineIsAlwaysHandedOutEvenWhenEmpty) {
   EXPECT_EQ(Lines({"+", "+", "."}), ReadLines());
 }
 
-TEST_F(LineFileTest, CarriageReturnsAndOtherBytesStayInTheLine) {
+TEST_F(LineFileTest, CrBeforeLfBelongsToTheLineEndOtherBytesToTheLine) {
   Given("a\r\n\rb\t\x01\xff\n");
-  EXPECT_EQ(Lines({"a\r+", "\rb\t\x01\xff+", "."}), ReadLines());
+  EXPECT_EQ(Lines({"a+", "\rb\t\x01\xff+", "."}), ReadLines());
+  Given("a\r\r\nb\rc\r");
+  EXPECT_EQ(Lines({"a\r+", "b\rc\r."}), ReadLines());
+}
+
+TEST_F(LineFileTest, NoByteEndsTheFileEarly) {
+  // 0x1A ends a file read in text mode on Windows.
+  Given(std::string("a\x1a" "b\r\n\x1a\n\0c", 9));
+  EXPECT_EQ(Lines({"a\x1a" "b+", "\x1a+", std::string("\0c.", 3)}),
+            ReadLines());
+  EXPECT_EQ(2, GetNoOfLines("f"));
+  EXPECT_EQ(std::string("\0c", 2), GetLine("f", 2));
+}
+
+TEST_F(LineFileTest, CrLfSplitAcrossReadBlocksIsOneLineEnd) {
+  // The reader's blocks are 64 KiB: the CR is the first block's last byte.
+  const std::string a((1 << 16) - 1, 'a');
+  Given(a + "\r\nb\r\n");
+  EXPECT_EQ(Lines({a + "+", "b+", "."}), ReadLines());
 }
 
 TEST_F(LineFileTest, LinesSpanningReadBlocksComeOutWhole) {
@@ -89,23 +108,27 @@ TEST_F(LineFileTest, CountsAndReadsLinesOfAFileWithoutFinalLineBreak) {
   EXPECT_EQ(0, GetNoOfLines("f"));
   EXPECT_EQ("", GetLine("f", 0));
   Given("x\r\n");
-  EXPECT_EQ("x\r", GetLine("f", 0));
+  EXPECT_EQ("x", GetLine("f", 0));
 }
 
 TEST_F(LineFileTest, PutLineRewritesAsTheExamplesSay) {
+  // Lines that are copied keep their line ends; written lines, and the old
+  // last line, get the system's.
   struct Case {
     std::string old_file;
     int line_no;
     std::string new_file;
   } cases[] = {
-      {"K\nL\nM", 1, "K\nX\nM\n"},
-      {"K\nL\nM", 2, "K\nL\nX\n"},
-      {"K\nL\n", 2, "K\nL\nX\n"},
-      {"K\nL\n", 4, "K\nL\n\n\nX\n"},
-      {"K\nL\n", 0, "X\nL\n"},
-      {"", 0, "X\n"},
-      {"\n", 0, "X\n"},
-      {"K\r\nL\r\n", 1, "K\r\nX\n"},
+      {"K\nL\nM", 1, "K\n" + Written("X\nM\n")},
+      {"K\nL\nM", 2, "K\nL\n" + Written("X\n")},
+      {"K\nL\n", 2, "K\nL\n" + Written("X\n")},
+      {"K\nL\n", 4, "K\nL\n" + Written("\n\nX\n")},
+      {"K\nL\n", 0, Written("X\n") + "L\n"},
+      {"", 0, Written("X\n")},
+      {"\n", 0, Written("X\n")},
+      {"K\r\nL\r\n", 1, "K\r\n" + Written("X\n")},
+      {"K\r\nL\r\nM", 0, Written("X\n") + "L\r\n" + Written("M\n")},
+      {"K\r\nL\nM\r\n", 2, "K\r\nL\n" + Written("X\n")},
   };
   for (const Case& c : cases) {
     Given(c.old_file);
@@ -118,7 +141,7 @@ TEST_F(LineFileTest, PutLineRewritesAsTheExamplesSay) {
 
 TEST_F(LineFileTest, PutLineOnAMissingFileCreatesIt) {
   EXPECT_TRUE(PutLine("f", 1, "X"));
-  EXPECT_EQ("\nX\n", Now());
+  EXPECT_EQ(Written("\nX\n"), Now());
 }
 
 TEST_F(LineFileTest, DelAndRenKeepTheirOppositeConventions) {

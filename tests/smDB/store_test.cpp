@@ -7,6 +7,7 @@
 
 #include "file-append.h"
 #include "sTxtDB.h"
+#include "support/eol.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
@@ -36,11 +37,10 @@ class StoreTest : public ::testing::Test {
 
 TEST_F(StoreTest, CreateThenAddWritesTheDocumentedBytes) {
   ASSERT_TRUE(store_.create("s"));
-  EXPECT_EQ(kHeader, Now());
+  EXPECT_EQ(Written(kHeader), Now());
   EXPECT_TRUE(store_.addRec("Alpha", "one"));
   EXPECT_TRUE(store_.addRec("Beta", "two"));
-  EXPECT_EQ(kAlphaBeta, Now());
-  EXPECT_EQ(58u, Now().size());
+  EXPECT_EQ(Written(kAlphaBeta), Now());
 }
 
 TEST_F(StoreTest, OpenAndCreateRefuseAnOpenStore) {
@@ -84,7 +84,9 @@ TEST_F(StoreTest, AddRefusesNamesThatAnyLineCarries) {
 TEST_F(StoreTest, EditReplacesOneFieldLine) {
   Given(kAlphaBeta);
   EXPECT_TRUE(store_.editRec("Alpha", "field", "uno"));
-  EXPECT_EQ(kHeader + "\n\n[Alpha]\nfield=uno\n\n[Beta]\nfield=two\n", Now());
+  EXPECT_EQ(kHeader + "\n\n[Alpha]\n" + Written("field=uno\n") +
+                "\n[Beta]\nfield=two" + kEol,
+            Now());
   EXPECT_TRUE(store_.editRec("Beta", "field", "a=b"));
   EXPECT_EQ("a=b", store_.getRec("Beta", "field"));
   EXPECT_FALSE(FileExists("tempout"));
@@ -93,20 +95,33 @@ TEST_F(StoreTest, EditReplacesOneFieldLine) {
 TEST_F(StoreTest, DelDropsHeaderAndBodyAndEndsEveryLine) {
   Given(kAlphaBeta);
   EXPECT_TRUE(store_.delRec("Alpha"));
-  EXPECT_EQ(kHeader + "\n\n[Beta]\nfield=two\n", Now());
+  EXPECT_EQ(kHeader + "\n\n[Beta]\nfield=two" + kEol, Now());
   Given(kAlphaBeta);
   EXPECT_TRUE(store_.delRec("Beta"));
   EXPECT_EQ(kHeader + "\n\n[Alpha]\nfield=one\n\n", Now());
   Given(kAlphaBeta + "\n");  // an empty last line is copied as a line
   EXPECT_TRUE(store_.delRec("Alpha"));
-  EXPECT_EQ(kHeader + "\n\n[Beta]\nfield=two\n\n", Now());
+  EXPECT_EQ(kHeader + "\n\n[Beta]\nfield=two\n" + kEol, Now());
   EXPECT_FALSE(FileExists("tmpfl"));
+}
+
+TEST_F(StoreTest, ACrLfStoreReadsCleanValuesAndKeepsItsLineEnds) {
+  const std::string top = "1.0.0-TALVERO_sTxtDB\r\n\r\n\r\n[Alpha]\r\n";
+  Given(top + "field=one\r\n\r\n[Beta]\r\nfield=two");
+  EXPECT_EQ("one", store_.getRec("Alpha", "field"));
+  EXPECT_EQ("two", store_.getRec("Beta", "field"));
+  EXPECT_FALSE(store_.addRec("Alpha", "x"));
+  EXPECT_TRUE(store_.editRec("Alpha", "field", "uno"));
+  EXPECT_EQ(top + Written("field=uno\n") + "\r\n[Beta]\r\nfield=two" + kEol,
+            Now());
+  EXPECT_TRUE(store_.delRec("Beta"));
+  EXPECT_EQ(top + Written("field=uno\n") + "\r\n", Now());
 }
 
 TEST_F(StoreTest, DelRemovesOnlyTheFirstRecordOfAName) {
   Given(kHeader + "[X]\na=1\n[X]\na=2\n[Y]");
   EXPECT_TRUE(store_.delRec("X"));
-  EXPECT_EQ(kHeader + "[X]\na=2\n[Y]\n", Now());
+  EXPECT_EQ(kHeader + "[X]\na=2\n[Y]" + kEol, Now());
 }
 
 TEST_F(StoreTest, RewritesKeepThePermissionsAndReplaceALinksTarget) {

@@ -19,7 +19,7 @@ TEST_F(CommandsTest, StartingFromTheHeaderLineAddingBuildsTheCatalogue) {
   EXPECT_EQ("", Run({"--listbyname"}));
   EXPECT_EQ("!ok!", Run(Movie("--add", "First", "a")));
   EXPECT_EQ("!ok!", Run(Movie("--add", "Second", "b")));
-  EXPECT_EQ(kTwo, Db());
+  EXPECT_EQ(kHeader + Written(kTwo.substr(kHeader.size())), Db());
   EXPECT_EQ("First|Second|", Run({"--list"}));
 }
 
@@ -31,10 +31,10 @@ TEST_F(CommandsTest, AddOfATakenNameFailsAndChangesNothing) {
 }
 
 TEST_F(CommandsTest, GetPrintsTheBareValue) {
-  GivenDb(kTwo + "\nempty=\nodd=a=b\r");
+  GivenDb(kTwo + "\nempty=\r\nodd=a=b\r");
   EXPECT_EQ("b9", Run({"--get", "Second", "Act"}));
   EXPECT_EQ("", Run({"--get", "Second", "empty"}));
-  EXPECT_EQ("a=b\r", Run({"--get", "Second", "odd"}));
+  EXPECT_EQ("a=b\r", Run({"--get", "Second", "odd"}));  // a lone CR stays
   EXPECT_EQ("!error!", Run({"--get", "Second", "nofield"}));
   EXPECT_EQ("!error!", Run({"--get", "Third", "plot"}));
   EXPECT_EQ("!error!", Run({"--get", "First", "empty"}));  // not in its body
@@ -44,7 +44,7 @@ TEST_F(CommandsTest, EditReplacesOneLineAndEndsTheFile) {
   GivenDb(kTwo);
   EXPECT_EQ("!ok!", Run({"--edit", "Second", "Type", "DVD"}));
   std::string want = kTwo;
-  want.replace(want.size() - 3, 3, "DVD\n");
+  want.replace(want.size() - 3, 3, "DVD" + std::string(kEol));
   EXPECT_EQ(want, Db());
   EXPECT_EQ("!error!", Run({"--edit", "Second", "newfield", "x"}));
   EXPECT_EQ("!error!", Run({"--edit", "Nobody", "plot", "x"}));
@@ -55,13 +55,11 @@ TEST_F(CommandsTest, EditReplacesOneLineAndEndsTheFile) {
 TEST_F(CommandsTest, ChangeRewritesTheBody) {
   GivenDb(kTwo);
   EXPECT_EQ("!ok!", Run(Movie("--change", "First", "c")));
-  EXPECT_EQ(kHeader + "\n\n[First]\n" + MovieBody("c") + "\n\n[Second]\n" +
-                MovieBody("b") + "\n",
-            Db());
+  const std::string first =
+      kHeader + "\n\n[First]\n" + Written(MovieBody("c") + "\n\n");
+  EXPECT_EQ(first + "[Second]\n" + MovieBody("b") + kEol, Db());
   EXPECT_EQ("!ok!", Run(Movie("--change", "Second", "d")));
-  EXPECT_EQ(kHeader + "\n\n[First]\n" + MovieBody("c") + "\n\n[Second]\n" +
-                MovieBody("d") + "\n\n",
-            Db());
+  EXPECT_EQ(first + "[Second]\n" + Written(MovieBody("d") + "\n\n"), Db());
   const std::string db = Db();
   EXPECT_EQ("!error! Could not change record.",
             Run(Movie("--change", "Nobody", "e")));
@@ -72,7 +70,7 @@ TEST_F(CommandsTest, ChangeRewritesTheBody) {
 TEST_F(CommandsTest, DelRemovesTheRecord) {
   GivenDb(kTwo);
   EXPECT_EQ("!ok!", Run({"--del", "First"}));
-  EXPECT_EQ(kHeader + "\n\n[Second]\n" + MovieBody("b") + "\n", Db());
+  EXPECT_EQ(kHeader + "\n\n[Second]\n" + MovieBody("b") + kEol, Db());
   EXPECT_EQ("!error!", Run({"--del", "First"}));
   EXPECT_EQ("!ok!", Run({"--del", "Second"}));
   EXPECT_EQ(kHeader + "\n\n", Db());
@@ -139,6 +137,35 @@ TEST_F(CommandsTest, ListingsOfALargeCatalogue) {
   for (const std::string& name : names) sorted += name + "|";
   EXPECT_EQ(sorted, Run({"--listbyname"}));
   EXPECT_EQ(list, Run({"--filter", "Genre", "G"}));
+}
+
+TEST_F(CommandsTest, ACtrlZInAValueHidesNothingAndLosesNothing) {
+  // Byte 0x1A ends a file that is read in text mode on Windows.
+  const std::string first = kHeader + "\n\n[First]\nplot=before\x1a" "after\n";
+  const std::string second = "\n[Second]\nplot=b\nyear=2";
+  GivenDb(first + "year=1\n" + second);
+  EXPECT_EQ("First|Second|", Run({"--list"}));
+  EXPECT_EQ("First|Second|", Run({"--listbyname"}));
+  EXPECT_EQ("2", Run({"--get", "Second", "year"}));
+  EXPECT_EQ("before\x1a" "after", Run({"--get", "First", "plot"}));
+  EXPECT_EQ("Second|", Run({"--filter", "year", "2"}));
+  EXPECT_EQ("!ok!", Run({"--edit", "First", "year", "9"}));
+  EXPECT_EQ(first + Written("year=9\n") + second + kEol, Db());
+  EXPECT_EQ("!ok!", Run({"--del", "Second"}));
+  EXPECT_EQ(first + Written("year=9\n") + "\n", Db());
+}
+
+TEST_F(CommandsTest, ACatalogueWrittenOnWindowsReadsTheSameEverywhere) {
+  const std::string top =
+      "1.0.0-TALVERO_sTxtDB\r\n\r\n\r\n[Alien]\r\nplot=p\r\nyear=1979\r\n";
+  GivenDb(top + "\r\n[Heat]\r\nyear=1995");
+  EXPECT_EQ("1979", Run({"--get", "Alien", "year"}));
+  EXPECT_EQ("Alien|Heat|", Run({"--list"}));
+  EXPECT_EQ("p|||1979||||||||", Run({"--printrec", "Alien"}));
+  EXPECT_EQ("Alien|Heat|", Run({"--filter", "year", "9"}));
+  EXPECT_EQ("!error!", Run(Movie("--add", "Alien", "x")));
+  EXPECT_EQ("!ok!", Run({"--edit", "Heat", "year", "1996"}));
+  EXPECT_EQ(top + "\r\n[Heat]\r\n" + Written("year=1996\n"), Db());
 }
 
 // --- error paths ---

@@ -7,7 +7,9 @@
 
 namespace {
 
-const std::string kHelp = "!err in parameters!\n";
+// The one answer that ends with a line end: standard output is in the
+// system's text mode.
+const std::string kHelp = Written("!err in parameters!\n");
 
 class DispatchTest : public FlorrinTest {
  protected:
@@ -85,6 +87,15 @@ TEST_F(DispatchTest, ArgumentsAreTakenAsTheyAre) {
   EXPECT_EQ("b|A|a| spaced |", Run({"--list"}));
   EXPECT_EQ("", Run({"--get", " spaced ", "plot"}));
   EXPECT_EQ("!error!", Run({"--get", "spaced", "plot"}));
+}
+
+TEST_F(DispatchTest, NamesAreStoredAsTheyArriveByteForByte) {
+  // Bytes above 127 as a caller in a single-byte code page passes them.
+  const std::string name = "Caf\xe9 \xc4x";
+  EXPECT_EQ("!ok!", Run(Movie("--add", name, "v")));
+  EXPECT_EQ("b|A|a|" + name + "|", Run({"--list"}));
+  EXPECT_EQ("v1", Run({"--get", name, "plot"}));
+  EXPECT_NE(std::string::npos, Db().find("[" + name + "]"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/eol.h"
 #include "support/file_util.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"

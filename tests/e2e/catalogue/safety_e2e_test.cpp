@@ -50,7 +50,7 @@ TEST_F(SafetyTest, ARewriteLeavesNoScratchFileAndAWholeCatalogue) {
   WriteFile(dir_.File("tmpfl"), "stale");
   EXPECT_EQ("!ok!", Run(Movie("--change", "First", "c")));
   EXPECT_FALSE(Exists("tmpfl"));
-  EXPECT_EQ(kHeader + "\n\n[First]\n" + MovieBody("c") + "\n\n", Db());
+  EXPECT_EQ(kHeader + "\n\n[First]\n" + Written(MovieBody("c") + "\n\n"), Db());
 }
 
 TEST_F(SafetyTest, ChangingCommandsTakeTheLockAndReadersDoNot) {
@@ -89,13 +89,15 @@ TEST_F(SafetyTest, ParallelAddsAllLandInAWellFormedFile) {
   ASSERT_EQ(0u, db.find(kHeader));
   size_t total = kHeader.size();
   for (int i = 0; i < kRuns; ++i) {
-    std::string block = "\n\n[M" + std::to_string(i) + "]\n" +
-                        MovieBody("v" + std::to_string(i) + "_");
+    std::string block = Written("\n\n[M" + std::to_string(i) + "]\n" +
+                                MovieBody("v" + std::to_string(i) + "_"));
     // Each block is whole: it is followed by the next block or the file end.
     size_t at = db.find(block);
     ASSERT_NE(std::string::npos, at) << i;
     size_t end = at + block.size();
-    EXPECT_TRUE(end == db.size() || db.compare(end, 3, "\n\n[") == 0) << i;
+    const std::string next = Written("\n\n[");
+    EXPECT_TRUE(end == db.size() || db.compare(end, next.size(), next) == 0)
+        << i;
     total += block.size();
   }
   EXPECT_EQ(total, db.size());  // nothing but the header and the blocks

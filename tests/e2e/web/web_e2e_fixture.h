@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "local_site.h"
+#include "support/eol.h"
 #include "support/file_util.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
@@ -103,7 +104,8 @@ class WebE2eTest : public ::testing::Test {
   std::vector<std::string> Requests() { return site_->Requests(); }
   void ClearRequests() { site_->ClearRequests(); }
 
-  // The bytes that adding a movie record appends to the catalogue.
+  // The bytes that adding a movie record appends to the catalogue (its lines
+  // end in the system's line end).
   static std::string Record(const std::string& name,
                             const std::vector<std::string>& values) {
     static const char* const kKeys[] = {
@@ -113,7 +115,7 @@ class WebE2eTest : public ::testing::Test {
     for (size_t i = 0; i < values.size(); ++i) {
       bytes += std::string("\n") + kKeys[i] + "=" + values[i];
     }
-    return bytes;
+    return Written(bytes);
   }
 
   // The records of the fixture's title pages, under the name `name` and with

@@ -1,0 +1,13 @@
+// The line end of the lines Florrin writes into its files.
+//
+// Catalogue files are read the same way on every system (a CR directly
+// before a LF belongs to the line end), so one catalogue serves Windows and
+// Linux alike; only the lines a run writes differ: they end the way the
+// system's own text files do. The value lives in line-end_<platform>.cpp.
+#ifndef FLORRIN_SMDB_LINE_END_H_
+#define FLORRIN_SMDB_LINE_END_H_
+
+// "\r\n" on Windows, "\n" elsewhere.
+extern const char kLineEnd[];
+
+#endif  // FLORRIN_SMDB_LINE_END_H_

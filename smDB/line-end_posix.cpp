@@ -1,0 +1,3 @@
+#include "line-end.h"
+
+const char kLineEnd[] = "\n";

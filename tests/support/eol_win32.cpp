@@ -1,0 +1,3 @@
+#include "support/eol.h"
+
+const char kEol[] = "\r\n";
