@@ -4,6 +4,7 @@
 #include "get-put-line.h"
 #include "imdb-search.h"
 #include "movie-details.h"
+#include "poster-name.h"
 #include "print-imdb-search.h"
 #include "smDB.h"
 
@@ -11,14 +12,6 @@ namespace {
 
 // The working file that holds the downloaded title page.
 const char kMovieFile[] = "imbd-movie.htm";
-
-// Whether `sRec` + ".jpg" names a file in the current folder. A name holding
-// a path separator, or "." or "..", would put the poster somewhere else; it is
-// treated like any other name that is not a valid file name: no poster.
-bool IsPosterBaseName(const sString& sRec) {
-  if (sRec == "." || sRec == "..") return false;
-  return FindInStr(sRec, "/", 0) == -1 && FindInStr(sRec, "\\", 0) == -1;
-}
 
 // The steps shared by both import commands, once the title page is in
 // "imbd-movie.htm": fetch the poster, cut out the details, add the record
@@ -30,8 +23,8 @@ bool AddFromTitlePage(smDB* db, const sString& sP1) {
   if (!sTxtDB::isName(sP1) || db->isRec(sP1)) return false;
   const sString sPicURL = infoPic(kMovieFile);
   sString sPic;
-  if (!sPicURL.empty() && IsPosterBaseName(sP1)) {
-    const sString sPicFile = sP1 + ".jpg";
+  const sString sPicFile = PosterFileName(sP1);
+  if (!sPicURL.empty() && !sPicFile.empty()) {
     // A poster that cannot be fetched only leaves the pic field empty.
     if (wget(sPicURL, sPicFile)) sPic = sPicFile;
   }

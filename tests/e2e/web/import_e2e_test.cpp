@@ -42,10 +42,12 @@ TEST_F(AutoAddTest, ApproxMatchWhenNothingBetterIsListed) {
 TEST_F(AutoAddTest, ShellCharactersInTheTitleRunNothing) {
   const std::string title =
       "Night \"Owl\"; touch pwned; echo $(touch pwned2) `touch pwned3`";
+  const std::string poster =
+      "Night _Owl_; touch pwned; echo $(touch pwned2) `touch pwned3`.jpg";
   MakeDb();
   ExpectRun({"-t", title}, "!ok!");
-  EXPECT_EQ(kHeader + HarbourLights(title, title + ".jpg"), Db());
-  EXPECT_EQ(Fixture("posters/tt0100001.jpg"), Read(title + ".jpg"));
+  EXPECT_EQ(kHeader + HarbourLights(title, poster), Db());
+  EXPECT_EQ(Fixture("posters/tt0100001.jpg"), Read(poster));
   EXPECT_FALSE(Exists("pwned"));
   EXPECT_FALSE(Exists("pwned2"));
   EXPECT_FALSE(Exists("pwned3"));
@@ -132,14 +134,44 @@ TEST_F(UrlAddTest, PosterThatIsNotThereStillAddsTheRecord) {
   EXPECT_EQ(2u, Requests().size());
 }
 
-TEST_F(UrlAddTest, PosterNamesOutsideTheFolderAreNotDownloaded) {
+TEST_F(UrlAddTest, PosterFileNamesAreOneNameInTheFolderOnEverySystem) {
+  // The record keeps its name; the poster's name has "_" for each character
+  // that Windows or Linux does not take in a file name.
   std::filesystem::create_directory(dir_.File("sub"));
-  for (const char* name : {"sub/Harbour", "sub\\Harbour", ".", ".."}) {
+  const struct {
+    const char* name;
+    const char* poster;
+  } kCases[] = {
+      {"Star Trek: First Contact", "Star Trek_ First Contact.jpg"},
+      {"AC/DC", "AC_DC.jpg"},
+      {"sub/Harbour", "sub_Harbour.jpg"},
+      {"sub\\Harbour", "sub_Harbour.jpg"},
+      {"a*b?c<d>e|f\"g\th\x1fi\x7fj", "a_b_c_d_e_f_g_h_i\x7fj.jpg"},
+      {"...", "....jpg"},
+      {"CONSOLE", "CONSOLE.jpg"},
+  };
+  for (const auto& c : kCases) {
+    MakeDb();
+    ExpectRun({"-u", c.name, "www.imdb.com/title/tt0100001/"}, "!ok!");
+    EXPECT_EQ(kHeader + HarbourLights(c.name, c.poster), Db()) << c.name;
+    EXPECT_EQ(Fixture("posters/tt0100001.jpg"), Read(c.poster)) << c.name;
+    Files_ files{c.poster, "db", "imbd-movie.htm", "sub"};
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, Files()) << c.name;
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.File("sub"))) << c.name;
+    std::filesystem::remove(dir_.File(c.poster));
+  }
+}
+
+TEST_F(UrlAddTest, DotNamesAndWindowsDeviceNamesGetNoPoster) {
+  // Such a poster would land outside the folder, or in a device on Windows
+  // (also where the folder is moved to later).
+  for (const char* name : {".", "..", "CON", "prn", "Aux", "nul", "COM1",
+                           "com9", "LPT1", "lpt9", "NUL.txt", "con .x"}) {
     MakeDb();
     ExpectRun({"-u", name, "www.imdb.com/title/tt0100001/"}, "!ok!");
     EXPECT_EQ(kHeader + HarbourLights(name, ""), Db()) << name;
-    EXPECT_EQ((Files_{"db", "imbd-movie.htm", "sub"}), Files()) << name;
-    EXPECT_TRUE(std::filesystem::is_empty(dir_.File("sub"))) << name;
+    EXPECT_EQ((Files_{"db", "imbd-movie.htm"}), Files()) << name;
     EXPECT_EQ((Files_{"www.imdb.com/title/tt0100001/"}), Requests()) << name;
     WebE2eTest::SetUp();  // fresh request log
   }
