@@ -7,6 +7,7 @@
 
 #include "line-count.h"
 #include "line-reader.h"
+#include "read-open.h"
 #include "scratch-file.h"
 
 int del(const sString& sFile) {
@@ -18,7 +19,7 @@ int ren(const sString& sFile, const sString& sFileNew) {
 }
 
 int GetNoOfLines(const sString& sFileName) {
-  FILE* f = std::fopen(sFileName.c_str(), "rb");
+  FILE* f = OpenForReading(sFileName);
   if (f == nullptr) return -1;
   // Counting needs no line assembly: scan big blocks for "\n" directly.
   std::vector<char> block(1 << 20);

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "read-open.h"
+
 namespace {
 
 // Needles are short and compared at every hit: a plain loop beats a call of
@@ -31,10 +33,10 @@ LineReader::~LineReader() { Close(); }
 
 bool LineReader::Open(const sString& sFile) {
   Close();
-  // Binary: a text-mode stream on Windows ends the file at the first byte
+  // As bytes: a text-mode stream on Windows ends the file at the first byte
   // 0x1A, and every rewrite would then lose what follows it. Line ends are
   // recognised here instead, the same way on every system.
-  file_ = std::fopen(sFile.c_str(), "rb");
+  file_ = OpenForReading(sFile);
   if (file_ == nullptr) return false;
   // POSIX systems open a folder for reading and fail only on the first read;
   // to the callers that is a file that cannot be read.

@@ -29,8 +29,9 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // Opens `sFile` for reading (binary: every byte is seen). False when it cannot be opened,
-  // or opens but its first read fails (a folder, on some systems).
+  // Opens `sFile` for reading as bytes (see read-open.h). False when it
+  // cannot be opened, or opens but its first read fails (a folder, on some
+  // systems).
   bool Open(const sString& sFile);
 
   // Closes the file; Next then reports no more lines. Safe to call twice.

@@ -1,0 +1,24 @@
+#include "read-open.h"
+
+#include <windows.h>
+
+#include <cerrno>
+
+namespace {
+
+// A replace takes a few milliseconds; a writer holding the file without
+// sharing it (rare: Florrin's own writers share) may take longer.
+constexpr int kTries = 100;
+constexpr DWORD kPauseMs = 10;
+
+}  // namespace
+
+FILE* OpenForReading(const sString& sFile) {
+  for (int iTry = 1;; ++iTry) {
+    FILE* f = std::fopen(sFile.c_str(), "rb");
+    // The C runtime reports sharing violations and files pending deletion
+    // as EACCES; a missing file (ENOENT) is not waited for.
+    if (f != nullptr || errno != EACCES || iTry >= kTries) return f;
+    Sleep(kPauseMs);
+  }
+}
