@@ -1,3 +1,147 @@
-// The page fetcher's tests with a stand-in downloader on the PATH are
-// POSIX-only so far (wget_posix_test.cpp puts a shell script there); the
-// Windows build has none yet, and this file keeps the per-platform pair.
+// The page fetcher on Windows, with the stand-in wget.exe (tests/site) first
+// on the PATH: the exact argument list whatever characters the address and
+// file name hold (no command interpreter in between, quoting for the C
+// runtime's parser), the environment, nothing leaking onto Florrin's output,
+// and the log-based verdict with its clean-up.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "imdb-search.h"
+#include "web_file_test.h"
+
+namespace {
+
+// Sets an environment variable for the object's lifetime (null removes it).
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    Set(value);
+  }
+  ~ScopedEnv() { Set(had_ ? old_.c_str() : nullptr); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  // Both the C runtime's copy and the system's, which children inherit.
+  void Set(const char* value) {
+    _putenv_s(name_.c_str(), value == nullptr ? "" : value);
+    SetEnvironmentVariableA(name_.c_str(), value);
+  }
+
+  std::string name_, old_;
+  bool had_ = false;
+};
+
+std::string StandInFolder() {
+  std::string dir = STAND_IN_WGET_DIR;
+  for (char& c : dir)
+    if (c == '/') c = '\\';
+  return dir;
+}
+
+}  // namespace
+
+class WgetTest : public WebFileTest {
+ protected:
+  // Runs the fetcher with only the stand-in's folder on the PATH, capturing
+  // what reaches this process's standard output and error.
+  bool Fetch(const sString& url, const sString& file) {
+    ScopedEnv path("PATH", StandInFolder().c_str());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const bool ok = wget(url, file);
+    leaked_ = testing::internal::GetCapturedStdout() +
+              testing::internal::GetCapturedStderr();
+    return ok;
+  }
+
+  // The argument lists the stand-in received, each argument followed by
+  // "\n" and each list by one more "\n".
+  std::string Args() { return ReadFile(dir_.File("args.txt")); }
+  static std::string ArgList(const std::string& url, const std::string& file) {
+    return url + "\n-O\n" + file + "\n-o\ntempout\n\n";
+  }
+  static std::string Fixture(const std::string& name) {
+    return ReadFile(std::string(SITE_ROOT) + "/" + name);
+  }
+
+  std::string leaked_;
+  ScopedEnv root_{"FLORRIN_SITE_ROOT", SITE_ROOT};
+  ScopedEnv args_{"FLORRIN_WGET_ARGS", dir_.File("args.txt").c_str()};
+  ScopedEnv env_{"FLORRIN_WGET_ENV", dir_.File("env.txt").c_str()};
+  ScopedEnv lcAll_{"LC_ALL", "de_DE.UTF-8"};
+  ScopedEnv language_{"LANGUAGE", "de:fr"};
+};
+
+TEST_F(WgetTest, SuccessKeepsTheDocumentAndRemovesTheLog) {
+  EXPECT_TRUE(Fetch("http://www.imdb.com/title/tt0100001/", "page.htm"));
+  EXPECT_EQ(Fixture("title/tt0100001.htm"), ReadFile(dir_.File("page.htm")));
+  EXPECT_FALSE(Exists("tempout"));
+  EXPECT_EQ("", leaked_);
+}
+
+TEST_F(WgetTest, ExactArgumentsAndCLocaleWithoutLanguage) {
+  Fetch("www.imdb.com/title/tt0100002/", "page.htm");
+  EXPECT_EQ(ArgList("www.imdb.com/title/tt0100002/", "page.htm"), Args());
+  EXPECT_EQ("LC_ALL=C LANGUAGE=unset\n", ReadFile(dir_.File("env.txt")));
+}
+
+TEST_F(WgetTest, EveryCharacterOfTheAddressArrivesAsGiven) {
+  // Quotes and backslashes in every position the C runtime's parser treats
+  // specially, and what a command interpreter would act on.
+  const char* const kAddresses[] = {
+      "www.imdb.com/a\"b",       "www.imdb.com/a\\b",
+      "www.imdb.com/a\\\"b",     "www.imdb.com/a\\\\\"b",
+      "www.imdb.com/trail\\",    "www.imdb.com/trail\\\\",
+      "www.imdb.com/\"",         "www.imdb.com/sp ace  two",
+      "www.imdb.com/%PATH%",     "www.imdb.com/^&|<>()!",
+      "\"www.imdb.com/q\" -O x", "www.imdb.com/end \\\"\\"};
+  std::string expected;
+  for (const char* url : kAddresses) {
+    EXPECT_FALSE(Fetch(url, "page.htm")) << url;
+    expected += ArgList(url, "page.htm");
+  }
+  EXPECT_EQ(expected, Args());
+  EXPECT_FALSE(Exists("x"));
+  EXPECT_EQ("", leaked_);
+}
+
+TEST_F(WgetTest, FileNamesWithSpacesPercentCaretAndAmpersandAreKept) {
+  const std::string file = "a b %PATH% ^& c!.jpg";
+  EXPECT_TRUE(Fetch("http://www.imdb.com/posters/tt0100002.jpg", file));
+  EXPECT_EQ(Fixture("posters/tt0100002.jpg"), ReadFile(dir_.File(file)));
+  EXPECT_EQ(ArgList("http://www.imdb.com/posters/tt0100002.jpg", file), Args());
+}
+
+// --- error paths ---
+
+TEST_F(WgetTest, NotFoundRemovesDocumentAndLog) {
+  EXPECT_FALSE(Fetch("http://www.imdb.com/title/tt0100005/", "page.htm"));
+  EXPECT_FALSE(Exists("page.htm"));
+  EXPECT_FALSE(Exists("tempout"));
+  EXPECT_EQ("", leaked_);
+}
+
+TEST_F(WgetTest, UnknownHostIsAFailure) {
+  EXPECT_FALSE(Fetch("http://nowhere.invalid/", "page.htm"));
+  EXPECT_FALSE(Exists("page.htm"));
+  EXPECT_FALSE(Exists("tempout"));
+}
+
+TEST_F(WgetTest, MissingDownloaderIsAFailureAndRemovesTheTarget) {
+  Write("page.htm", "older copy");
+  // A log left over from an earlier run does not count for this download.
+  Write("tempout", "200 OK\n'page.htm' saved [4/4]\n");
+  ScopedEnv path("PATH", dir_.File("no-such-folder").c_str());
+  EXPECT_FALSE(wget("http://www.imdb.com/title/tt0100001/", "page.htm"));
+  EXPECT_FALSE(Exists("page.htm"));
+  EXPECT_FALSE(Exists("tempout"));
+  EXPECT_FALSE(Exists("args.txt"));
+}

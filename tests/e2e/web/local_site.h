@@ -1,5 +1,8 @@
-// The local stand-in for the movie site (tests/site/site.py), started and
-// stopped by the tests themselves: no service is needed from the machine.
+// The local stand-in for the movie site, started and stopped by the tests
+// themselves: no service is needed from the machine. On POSIX systems it is
+// tests/site/site.py, reached by the real wget through its proxy setting; on
+// Windows it is the stand-in downloader wget.exe (tests/site), put first on
+// the PATH, which serves the same routes from disk.
 #ifndef FLORRIN_TESTS_E2E_WEB_LOCAL_SITE_H_
 #define FLORRIN_TESTS_E2E_WEB_LOCAL_SITE_H_
 
@@ -13,23 +16,18 @@ class LocalSite {
   LocalSite(const LocalSite&) = delete;
   LocalSite& operator=(const LocalSite&) = delete;
 
-  // Starts `python` on the server script `script` serving the routes of the
-  // fixture folder `root`, with its request log in `log`, and waits until it
-  // has told its port. False (with a reason in `*error`) when it did not
-  // start.
-  bool Start(const std::string& python, const std::string& script,
-             const std::string& root, const std::string& log,
+  // Starts the site serving the routes of the fixture folder `root`, with
+  // its request log in `log`, and waits until it is ready. False (with a
+  // reason in `*error`) when it did not start.
+  bool Start(const std::string& root, const std::string& log,
              std::string* error);
 
   // Stops the site and waits for it. Safe to call more than once.
   void Stop();
 
-  // The port the site listens on, on 127.0.0.1.
-  int port() const { return port_; }
-
-  // The environment entries that route a downloader through the site:
-  // http_proxy set to it, and every other proxy setting removed.
-  std::vector<std::string> ProxyEnvironment() const;
+  // The environment entries that make Florrin's downloader reach the site
+  // (on POSIX: http_proxy set to it, and every other proxy setting removed).
+  std::vector<std::string> DownloaderEnvironment() const;
 
   // The requests logged so far, one "host+path?query" (decoded) each; and
   // a way to start the log afresh.
@@ -39,6 +37,7 @@ class LocalSite {
  private:
   int pid_ = -1;
   int port_ = 0;
+  std::string root_;
   std::string log_;
 };
 

@@ -14,9 +14,10 @@ extern char** environ;
 
 LocalSite::~LocalSite() { Stop(); }
 
-bool LocalSite::Start(const std::string& python, const std::string& script,
-                      const std::string& root, const std::string& log,
+bool LocalSite::Start(const std::string& root, const std::string& log,
                       std::string* error) {
+  const std::string python = PYTHON3;
+  root_ = root;
   log_ = log;
   int fds[2];
   if (pipe(fds) != 0) {
@@ -28,8 +29,8 @@ bool LocalSite::Start(const std::string& python, const std::string& script,
   posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
   posix_spawn_file_actions_addclose(&actions, fds[1]);
-  std::vector<std::string> args = {python, script, "--root", root, "--log",
-                                   log};
+  std::vector<std::string> args = {python, SITE_SCRIPT, "--root", root,
+                                   "--log", log};
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(&a[0]);
   argv.push_back(nullptr);
@@ -68,7 +69,7 @@ void LocalSite::Stop() {
   pid_ = -1;
 }
 
-std::vector<std::string> LocalSite::ProxyEnvironment() const {
+std::vector<std::string> LocalSite::DownloaderEnvironment() const {
   return {"http_proxy=http://127.0.0.1:" + std::to_string(port_),
           "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "no_proxy", "NO_PROXY",
           "ftp_proxy"};

@@ -1,6 +1,5 @@
 // End-to-end fixture for the web commands: the built florrin runs in a fresh
-// temporary folder, reaching the local test site through wget's proxy
-// setting.
+// temporary folder, its downloader reaching the local test site.
 #ifndef FLORRIN_TESTS_E2E_WEB_WEB_E2E_FIXTURE_H_
 #define FLORRIN_TESTS_E2E_WEB_WEB_E2E_FIXTURE_H_
 
@@ -24,8 +23,7 @@ class WebE2eTest : public ::testing::Test {
     logDir_ = new TempDir;
     site_ = new LocalSite;
     std::string error;
-    if (!site_->Start(PYTHON3, SITE_SCRIPT, SITE_ROOT,
-                      logDir_->File("requests.log"), &error)) {
+    if (!site_->Start(SITE_ROOT, logDir_->File("requests.log"), &error)) {
       startError_ = error;
     }
   }
@@ -49,7 +47,7 @@ class WebE2eTest : public ::testing::Test {
   // RunProgram takes them). A run that outlasts `kWatchdogSeconds` is killed.
   RunResult Run(const std::vector<std::string>& args,
                 const std::vector<std::string>& env = {}) {
-    std::vector<std::string> all = site_->ProxyEnvironment();
+    std::vector<std::string> all = site_->DownloaderEnvironment();
     all.push_back("HOME=" + home_.path());
     all.push_back("WGETRC");
     all.push_back("FLORRIN_DOWNLOAD_TIMEOUT");

@@ -1,0 +1,14 @@
+# The Windows package: florrin-<version>-win64.zip holding florrin.exe and
+# the README in one folder. `cmake --build build-win --target package` (or
+# cpack in the build folder) makes it.
+install(TARGETS florrin RUNTIME DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME florrin)
+set(CPACK_PACKAGE_VENDOR "Florrin")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Console movie catalogue")
+set(CPACK_PACKAGE_FILE_NAME florrin-${PROJECT_VERSION}-win64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+include(CPack)

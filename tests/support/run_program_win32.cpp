@@ -1,0 +1,162 @@
+#include "support/run_program.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// Test texts are byte strings in the ANSI code page, as a Windows caller
+// hands them over.
+std::wstring Wide(const std::string& s) {
+  if (s.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(),
+                                    static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0],
+                      n);
+  return w;
+}
+
+// Quotes one word for the C runtime's command-line parser: inside quotes,
+// backslashes are literal unless they precede a quote.
+void AppendQuoted(const std::wstring& word, std::wstring* cmd) {
+  cmd->push_back(L'"');
+  size_t backslashes = 0;
+  for (wchar_t c : word) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    cmd->append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    cmd->push_back(c);
+  }
+  cmd->append(backslashes * 2, L'\\');
+  cmd->push_back(L'"');
+}
+
+// Names compare without regard to case, as Windows compares them.
+struct NoCase {
+  bool operator()(const std::wstring& a, const std::wstring& b) const {
+    return _wcsicmp(a.c_str(), b.c_str()) < 0;
+  }
+};
+
+std::vector<wchar_t> BuildEnvironment(const std::vector<std::string>& changes) {
+  std::map<std::wstring, std::wstring, NoCase> vars;
+  wchar_t* strings = GetEnvironmentStringsW();
+  for (const wchar_t* p = strings; *p != L'\0'; p += std::wcslen(p) + 1) {
+    // Entries such as "=C:=C:\dir" start with "=": the name is the first
+    // "=" past the start.
+    const wchar_t* eq = std::wcschr(p + 1, L'=');
+    if (eq == nullptr) continue;
+    vars[std::wstring(p, eq)] = std::wstring(eq + 1);
+  }
+  FreeEnvironmentStringsW(strings);
+  for (const std::string& change : changes) {
+    const std::wstring w = Wide(change);
+    const size_t eq = w.find(L'=');
+    if (eq == std::wstring::npos) {
+      vars.erase(w);
+    } else {
+      vars[w.substr(0, eq)] = w.substr(eq + 1);
+    }
+  }
+  std::vector<wchar_t> block;
+  for (const auto& [name, value] : vars) {
+    block.insert(block.end(), name.begin(), name.end());
+    block.push_back(L'=');
+    block.insert(block.end(), value.begin(), value.end());
+    block.push_back(L'\0');
+  }
+  block.push_back(L'\0');
+  return block;
+}
+
+// Reads a pipe to its end into `*sink`.
+void Drain(HANDLE pipe, std::string* sink) {
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got > 0)
+    sink->append(buf, got);
+}
+
+// Children inherit every inheritable handle of the moment they start. Pipe
+// ends are made and handed over under this lock, so that runs started from
+// several threads at once do not keep each other's pipes open.
+std::mutex g_start_lock;
+
+}  // namespace
+
+RunResult RunProgram(const std::string& exe,
+                     const std::vector<std::string>& args,
+                     const std::string& cwd,
+                     const std::vector<std::string>& env) {
+  RunResult result;
+  std::wstring cmd;
+  AppendQuoted(Wide(exe), &cmd);
+  for (const std::string& arg : args) {
+    cmd.push_back(L' ');
+    AppendQuoted(Wide(arg), &cmd);
+  }
+  std::vector<wchar_t> cmd_buf(cmd.begin(), cmd.end());
+  cmd_buf.push_back(L'\0');
+  std::vector<wchar_t> env_block = BuildEnvironment(env);
+  const std::wstring wexe = Wide(exe);
+  const std::wstring wcwd = Wide(cwd);
+
+  HANDLE out_read = nullptr, out_write = nullptr;
+  HANDLE err_read = nullptr, err_write = nullptr;
+  PROCESS_INFORMATION pi{};
+  {
+    std::lock_guard<std::mutex> hold(g_start_lock);
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    if (!CreatePipe(&out_read, &out_write, &sa, 0)) return result;
+    if (!CreatePipe(&err_read, &err_write, &sa, 0)) {
+      CloseHandle(out_read);
+      CloseHandle(out_write);
+      return result;
+    }
+    SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(err_read, HANDLE_FLAG_INHERIT, 0);
+    HANDLE in = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ, &sa,
+                            OPEN_EXISTING, 0, nullptr);
+
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = in;
+    si.hStdOutput = out_write;
+    si.hStdError = err_write;
+    const BOOL started = CreateProcessW(
+        wexe.c_str(), cmd_buf.data(), nullptr, nullptr, TRUE,
+        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, env_block.data(),
+        wcwd.c_str(), &si, &pi);
+    if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+    CloseHandle(out_write);
+    CloseHandle(err_write);
+    if (!started) {
+      CloseHandle(out_read);
+      CloseHandle(err_read);
+      return result;
+    }
+  }
+
+  std::thread err_reader(Drain, err_read, &result.err);
+  Drain(out_read, &result.out);
+  err_reader.join();
+  CloseHandle(out_read);
+  CloseHandle(err_read);
+
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 0;
+  if (GetExitCodeProcess(pi.hProcess, &code))
+    result.exit_code = static_cast<int>(code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return result;
+}
