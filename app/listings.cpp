@@ -28,8 +28,7 @@ template <typename Fn>
 void NamesIn(std::string_view sLines, Fn& fn) {
   size_t i = 0;
   while ((i = sLines.find('[', i)) != std::string_view::npos) {
-    size_t iEnd = sLines.find('\n', i);
-    if (iEnd == std::string_view::npos) iEnd = sLines.size();
+    const size_t iEnd = LineTextEnd(sLines, i);
     if (i == 0 || sLines[i - 1] == '\n')
       fn(HeaderName(sLines.substr(i, iEnd - i)));
     // No header starts before the next line.

@@ -17,6 +17,12 @@ bool SameBytes(const char* a, const char* b, size_t n) {
 
 }  // namespace
 
+size_t LineTextEnd(std::string_view sLines, size_t i) {
+  const size_t iEnd = sLines.find('\n', i);
+  if (iEnd == std::string_view::npos) return sLines.size();
+  return iEnd > i && sLines[iEnd - 1] == '\r' ? iEnd - 1 : iEnd;
+}
+
 // The default block is small enough to stay in the processor's cache while
 // it is split and searched.
 LineReader::LineReader(size_t iBlockSize)

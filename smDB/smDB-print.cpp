@@ -62,7 +62,7 @@ class FilterScan {
     size_t iKey = AtLineStart(sLines, sKeyEq_, 0);
     while (iHeader != npos || iKey != npos) {
       const size_t iStart = iKey < iHeader ? iKey : iHeader;
-      const size_t iEnd = LineEnd(sLines, iStart);
+      const size_t iEnd = LineTextEnd(sLines, iStart);
       const std::string_view line = sLines.substr(iStart, iEnd - iStart);
       if (iKey < iHeader) {
         KeyLine(line);
@@ -85,11 +85,6 @@ class FilterScan {
          i = sLines.find(sText, i + 1))
       if (i == 0 || sLines[i - 1] == '\n') return i;
     return std::string_view::npos;
-  }
-
-  static size_t LineEnd(std::string_view sLines, size_t i) {
-    const size_t iEnd = sLines.find('\n', i);
-    return iEnd == std::string_view::npos ? sLines.size() : iEnd;
   }
 
   void KeyLine(std::string_view line) {

@@ -9,12 +9,19 @@
 #ifndef FLORRIN_SMDB_LINE_READER_H_
 #define FLORRIN_SMDB_LINE_READER_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
 #include <vector>
 
 #include "lmr.h"
+
+// For scans over the whole lines a skip returns: where the text of the line
+// holding position `i` of `sLines` ends, by the same rule as Next: at the
+// next "\n", less a "\r" directly before it; at the end of `sLines` when no
+// "\n" follows.
+size_t LineTextEnd(std::string_view sLines, size_t i);
 
 class LineReader {
  public:

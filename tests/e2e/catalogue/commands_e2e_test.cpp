@@ -158,14 +158,20 @@ TEST_F(CommandsTest, ACtrlZInAValueHidesNothingAndLosesNothing) {
 TEST_F(CommandsTest, ACatalogueWrittenOnWindowsReadsTheSameEverywhere) {
   const std::string top =
       "1.0.0-TALVERO_sTxtDB\r\n\r\n\r\n[Alien]\r\nplot=p\r\nyear=1979\r\n";
-  GivenDb(top + "\r\n[Heat]\r\nyear=1995");
+  const std::string rest = "note=\r\n[open\r\nyear=2001";
+  GivenDb(top + "\r\n[Heat]\r\nyear=1995\r\n" + rest);
   EXPECT_EQ("1979", Run({"--get", "Alien", "year"}));
-  EXPECT_EQ("Alien|Heat|", Run({"--list"}));
+  EXPECT_EQ("2001", Run({"--get", "[open", "year"}));
+  EXPECT_EQ("Alien|Heat|[open|", Run({"--list"}));
+  EXPECT_EQ("Alien|Heat|[open|", Run({"--listbyname"}));
   EXPECT_EQ("p|||1979||||||||", Run({"--printrec", "Alien"}));
   EXPECT_EQ("Alien|Heat|", Run({"--filter", "year", "9"}));
+  EXPECT_EQ("[open|", Run({"--filter", "year", "2001"}));
+  EXPECT_EQ("", Run({"--filter", "note", ""}));  // an empty value holds nothing
   EXPECT_EQ("!error!", Run(Movie("--add", "Alien", "x")));
   EXPECT_EQ("!ok!", Run({"--edit", "Heat", "year", "1996"}));
-  EXPECT_EQ(top + "\r\n[Heat]\r\n" + Written("year=1996\n"), Db());
+  EXPECT_EQ(top + "\r\n[Heat]\r\n" + Written("year=1996\n") + rest + kEol,
+            Db());
 }
 
 // --- error paths ---
