@@ -7,7 +7,7 @@
 
 namespace {
 
-const std::string kParameterError = "!err in parameters!\n";
+const std::string kParameterError = Written("!err in parameters!\n");
 
 class AboutTest : public FlorrinTest {
  protected:
@@ -35,7 +35,7 @@ TEST_F(AboutTest, HelpAndHPrintTheSameUsageSummary) {
 }
 
 TEST_F(AboutTest, VersionPrintsNameAndVersion) {
-  EXPECT_EQ("florrin " FLORRIN_VERSION "\n", Run({"--version"}));
+  EXPECT_EQ(Written("florrin " FLORRIN_VERSION "\n"), Run({"--version"}));
   ExpectFolderUntouched();
 }
 
