@@ -66,7 +66,8 @@ class WgetTest : public WebFileTest {
   // "\n" and each list by one more "\n".
   std::string Args() { return ReadFile(dir_.File("args.txt")); }
   static std::string ArgList(const std::string& url, const std::string& file) {
-    return url + "\n-O\n" + file + "\n-o\ntempout\n\n";
+    return "--verbose\n--no-quiet\n--timeout=60\n--tries=3\n-O\n" + file +
+           "\n-o\ntempout\n--\n" + url + "\n\n";
   }
   static std::string Fixture(const std::string& name) {
     return ReadFile(std::string(SITE_ROOT) + "/" + name);
@@ -78,6 +79,7 @@ class WgetTest : public WebFileTest {
   ScopedEnv env_{"FLORRIN_WGET_ENV", dir_.File("env.txt").c_str()};
   ScopedEnv lcAll_{"LC_ALL", "de_DE.UTF-8"};
   ScopedEnv language_{"LANGUAGE", "de:fr"};
+  ScopedEnv limit_{"FLORRIN_DOWNLOAD_TIMEOUT", nullptr};
 };
 
 TEST_F(WgetTest, SuccessKeepsTheDocumentAndRemovesTheLog) {
@@ -102,7 +104,8 @@ TEST_F(WgetTest, EveryCharacterOfTheAddressArrivesAsGiven) {
       "www.imdb.com/trail\\",    "www.imdb.com/trail\\\\",
       "www.imdb.com/\"",         "www.imdb.com/sp ace  two",
       "www.imdb.com/%PATH%",     "www.imdb.com/^&|<>()!",
-      "\"www.imdb.com/q\" -O x", "www.imdb.com/end \\\"\\"};
+      "\"www.imdb.com/q\" -O x", "www.imdb.com/end \\\"\\",
+      "www.imdb.com/ -- -O y"};
   std::string expected;
   for (const char* url : kAddresses) {
     EXPECT_FALSE(Fetch(url, "page.htm")) << url;

@@ -1,8 +1,8 @@
 // wget.exe for the Windows tests: a stand-in for the downloader that serves
 // the test site's fixture pages from disk instead of the network.
 //
-// Takes the command line Florrin gives the real downloader, "URL -O FILE -o
-// LOG" (options in any order), and maps the address to a page by the site's
+// Takes the command line Florrin gives the real downloader, options (among
+// them "-O FILE" and "-o LOG"), then "--" and the address, and maps the address to a page by the site's
 // routes file, as tests/site/site.py does: host + path + query, the scheme
 // dropped, the host in small letters, percent-decoded. It writes the page to
 // FILE and a log in the real downloader's words to LOG (with CR LF line
@@ -71,8 +71,13 @@ std::string Route(const std::string& root, const std::string& key) {
     if (line.empty() || line[0] == '#') continue;
     const size_t tab = line.find('\t');
     if (tab != std::string::npos && line.compare(0, tab, key) == 0 &&
-        tab == key.size())
-      return root + "/" + line.substr(tab + 1);
+        tab == key.size()) {
+      // A third column names a mode of the real site; the page is the second.
+      const size_t end = line.find('\t', tab + 1);
+      return root + "/" + line.substr(tab + 1, end == std::string::npos
+                                                   ? std::string::npos
+                                                   : end - tab - 1);
+    }
   }
   return std::string();
 }
@@ -88,16 +93,18 @@ std::string Now() {
 
 int main(int argc, char* argv[]) {
   std::string args, url, file, log;
+  bool options = true;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     args += arg + "\n";
-    if (arg == "-O" && i + 1 < argc) {
-      file = argv[i + 1];
-    } else if (arg == "-o" && i + 1 < argc) {
-      log = argv[i + 1];
-    } else if (i == 1 || (std::string(argv[i - 1]) != "-O" &&
-                          std::string(argv[i - 1]) != "-o")) {
+    if (!options || arg.empty() || arg[0] != '-') {
       url = arg;
+    } else if (arg == "--") {
+      options = false;
+    } else if ((arg == "-O" || arg == "-o") && i + 1 < argc) {
+      ++i;
+      (arg == "-O" ? file : log) = argv[i];
+      args += std::string(argv[i]) + "\n";
     }
   }
   Append(Env("FLORRIN_WGET_ARGS"), args + "\n");

@@ -95,7 +95,8 @@ std::mutex g_start_lock;
 RunResult RunProgram(const std::string& exe,
                      const std::vector<std::string>& args,
                      const std::string& cwd,
-                     const std::vector<std::string>& env) {
+                     const std::vector<std::string>& env,
+                     int timeout_seconds) {
   RunResult result;
   std::wstring cmd;
   AppendQuoted(Wide(exe), &cmd);
@@ -146,13 +147,21 @@ RunResult RunProgram(const std::string& exe,
     }
   }
 
+  std::thread out_reader(Drain, out_read, &result.out);
   std::thread err_reader(Drain, err_read, &result.err);
-  Drain(out_read, &result.out);
+  const DWORD limit_ms = timeout_seconds > 0
+                             ? static_cast<DWORD>(timeout_seconds) * 1000
+                             : INFINITE;
+  if (WaitForSingleObject(pi.hProcess, limit_ms) == WAIT_TIMEOUT) {
+    // The program alone, as on POSIX; the readers then see its pipes close.
+    TerminateProcess(pi.hProcess, 128 + 9);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    result.timed_out = true;
+  }
+  out_reader.join();
   err_reader.join();
   CloseHandle(out_read);
   CloseHandle(err_read);
-
-  WaitForSingleObject(pi.hProcess, INFINITE);
   DWORD code = 0;
   if (GetExitCodeProcess(pi.hProcess, &code))
     result.exit_code = static_cast<int>(code);
