@@ -218,7 +218,7 @@ TEST_F(CatalogueTest, AnAddThatFailsPartWayCanBeRepeated) {
   FailAppendsAfterForTest(-1);
   EXPECT_EQ(kHeader, Now());
   EXPECT_TRUE(Add("Big", "b"));
-  EXPECT_EQ(kHeader + "\n\n[Big]\n" + Body("b"), Now());
+  EXPECT_EQ(kHeader + Written("\n\n[Big]\n" + Body("b")), Now());
 }
 
 TEST_F(CatalogueTest, ChangeWhoseScratchCannotBeWrittenKeepsTheCatalogue) {

@@ -131,13 +131,17 @@ TEST_F(StoreTest, RewritesKeepThePermissionsAndReplaceALinksTarget) {
   fs::create_directory("keep");
   WriteFile("keep/real", kAlphaBeta);
   fs::permissions("keep/real", kPrivate);
-  fs::create_symlink("keep/real", "s");
+  std::error_code ec;
+  fs::create_symlink("keep/real", "s", ec);
+  // Windows (and Wine) give ordinary programs no symbolic links.
+  if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
   ASSERT_TRUE(store_.open("s"));
   EXPECT_TRUE(store_.editRec("Alpha", "field", "uno"));
   EXPECT_TRUE(store_.delRec("Beta"));
   EXPECT_TRUE(store_.addRec("Gamma", "g"));
   EXPECT_TRUE(fs::is_symlink("s"));
-  EXPECT_EQ(kHeader + "\n\n[Alpha]\nfield=uno\n\n\n\n[Gamma]\nfield=g",
+  EXPECT_EQ(kHeader + "\n\n[Alpha]\n" + Written("field=uno\n") + "\n" +
+                Written("\n\n[Gamma]\nfield=g"),
             ReadFile("keep/real"));
   EXPECT_EQ(kPrivate, fs::status("keep/real").permissions());
   EXPECT_EQ(1u, std::distance(fs::directory_iterator("keep"),
@@ -220,7 +224,7 @@ TEST_F(StoreTest, AnAppendThatFailsPartWayLeavesTheFileAsItWas) {
   }
   // The name stays free.
   EXPECT_TRUE(store_.addRec("Gamma", "g"));
-  EXPECT_EQ(kAlphaBeta + "\n\n[Gamma]\nfield=g", Now());
+  EXPECT_EQ(kAlphaBeta + Written("\n\n[Gamma]\nfield=g"), Now());
 }
 
 TEST_F(StoreTest, ScratchFileThatCannotBeWrittenKeepsTheStoreWhole) {
