@@ -13,8 +13,8 @@ namespace {
 
 int64_t g_iFailAfter = -1;
 
-// Writes all of `sBytes` to `fd` through the C runtime, which turns each
-// "\n" into "\r\n" as text mode asks. False on the first failed write.
+// Writes all of `sBytes` to `fd` through the C runtime, as they are (the
+// caller brings the line ends). False on the first failed write.
 bool WriteAll(int fd, std::string_view sBytes) {
   int64_t iAllowed = g_iFailAfter;
   const char* p = sBytes.data();
