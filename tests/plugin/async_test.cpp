@@ -1,7 +1,5 @@
 // Asynchronous modes: events pumped by the timer export or by Poll, input,
 // detaching and destruction.
-#include <signal.h>
-
 #include "plugin_fixture.h"
 
 namespace pwtest {
@@ -79,17 +77,6 @@ TEST_F(AsyncTest, PollAdvancesWithoutTimers) {
   EXPECT_EQ(EventsOf(shell).completed, 1);
 }
 
-TEST_F(AsyncTest, DispatchReportsNextDueTimeOrMinusOne) {
-  EXPECT_EQ(Plugin().dispatchTimers(), -1);
-  void* shell = NewShell(1);
-  Execute(shell, Child("sleep:2000"));
-  int wait = Plugin().dispatchTimers();
-  EXPECT_GT(wait, 0);
-  EXPECT_LE(wait, 100);
-  Close(shell);
-  EXPECT_EQ(Plugin().dispatchTimers(), -1);
-}
-
 TEST_F(AsyncTest, TwoInstancesHaveTheirOwnTimers) {
   void* a = NewShell(1);
   void* b = NewShell(1);
@@ -112,10 +99,7 @@ TEST_F(AsyncTest, TicksAreDroppedWhileAHandlerRunsInsideATick) {
     nested = true;
     // A handler that pumps the event loop: b's due ticks are dropped.
     bBefore = EventsOf(b).order.size();
-    for (int i = 0; i < 3; ++i) {
-      SleepMs(110);
-      Plugin().dispatchTimers();
-    }
+    for (int i = 0; i < 3; ++i) PumpFor(110);
     bAfter = EventsOf(b).order.size();
   };
   Execute(a, Child("out:A sleep:100"));
@@ -140,14 +124,13 @@ TEST_F(AsyncTest, WriteLineSendsCarriageReturnLineFeed) {
 TEST_F(AsyncTest, WriteReachesChildAndCloseEndsItsInput) {
   void* shell = NewShell(1);
   Execute(shell, Child("echo"));
-  int pid = Pid(shell);
+  long pid = ChildId(shell);
   Write(shell, "to and fro");
   ASSERT_TRUE(PollUntil(shell, [&] { return EventsOf(shell).output.size() >= 10; }));
   EXPECT_EQ(EventsOf(shell).output, "to and fro");
   EXPECT_TRUE(ProcessAlive(pid));
   Close(shell);  // end of file on its input: the echoing child finishes
-  for (int i = 0; i < 400 && ProcessAlive(pid); ++i) SleepMs(5);
-  EXPECT_FALSE(ProcessAlive(pid));
+  EXPECT_TRUE(WaitForProcessEnd(pid));
 }
 
 // Bytes the pipe does not take at once wait in the instance, in order; the
@@ -192,7 +175,7 @@ TEST_F(AsyncTest, NewExecuteDropsInputQueuedForTheLastChild) {
 TEST_F(AsyncTest, CloseDetachesAndLeavesChildRunning) {
   void* shell = NewShell(1);
   Execute(shell, Child("out:x sleep:400"));
-  int pid = Pid(shell);
+  long pid = ChildId(shell);
   Close(shell);
   EXPECT_FALSE(IsRunning(shell));
   EXPECT_EQ(Pid(shell), 0);
@@ -207,21 +190,20 @@ TEST_F(AsyncTest, CloseDetachesAndLeavesChildRunning) {
 TEST_F(AsyncTest, DestroyingAShellLeavesItsChildRunning) {
   void* shell = NewShell(1);
   Execute(shell, Child("sleep:400"));
-  int pid = Pid(shell);
+  long pid = ChildId(shell);
   Destroy(shell);
   EXPECT_TRUE(ProcessAlive(pid));
   EXPECT_EQ(Plugin().dispatchTimers(), -1);
-  for (int i = 0; i < 200 && ProcessAlive(pid); ++i) SleepMs(5);
-  EXPECT_FALSE(ProcessAlive(pid));
+  EXPECT_TRUE(WaitForProcessEnd(pid));
 }
 
 TEST_F(AsyncTest, NewExecuteInsideCompletedRunsUnwatched) {
   void* shell = NewShell(1);
-  int secondPid = 0;
+  long secondPid = 0;
   EventsOf(shell).onCompleted = [&](void* s) {
     if (secondPid != 0) return;
     rbhost::Call(s, "Execute(command as String)", Child("sleep:200 out:lost"));
-    secondPid = rbhost::GetInteger(s, "PID");
+    secondPid = ChildId(s);
   };
   Execute(shell, Child("out:first"));
   ASSERT_TRUE(PumpToCompletion(shell));
@@ -232,9 +214,6 @@ TEST_F(AsyncTest, NewExecuteInsideCompletedRunsUnwatched) {
   PumpUntil([] { return false; }, 400);
   EXPECT_EQ(EventsOf(shell).completed, 1);
   EXPECT_EQ(EventsOf(shell).output, "first");
-  // The unwatched child exits and is reaped, not left a zombie.
-  PumpUntil([] { return ChildProcesses() == 0; });
-  EXPECT_EQ(ChildProcesses(), 0) << ZombieChildren() << " zombies";
 }
 
 TEST_F(AsyncTest, ModeSetterRules) {
@@ -255,16 +234,14 @@ TEST_F(AsyncTest, ModeSetterRules) {
 
 // --- Error paths ---------------------------------------------------------
 
-TEST_F(AsyncTest, WriteToChildThatExitedDoesNotKillTheHost) {
+TEST_F(AsyncTest, WriteToChildThatExitedReturnsQuietly) {
   void* shell = NewShell(1);
   Execute(shell, Child("exit:0"));
-  SleepMs(100);
+  long pid = ChildId(shell);
+  ASSERT_TRUE(WaitForProcessEnd(pid));
   std::string big(256 * 1024, 'z');
-  Write(shell, big);  // the reader is gone: EPIPE, not SIGPIPE
+  Write(shell, big);  // the reader is gone
   WriteLine(shell, "more");
-  sigset_t pending;
-  sigpending(&pending);
-  EXPECT_FALSE(sigismember(&pending, SIGPIPE));
   ASSERT_TRUE(PumpToCompletion(shell));
   EXPECT_EQ(ErrorCode(shell), 0);
 }

@@ -1,15 +1,11 @@
 #include "plugin_fixture.h"
 
-#include <dirent.h>
-#include <signal.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 namespace pwtest {
 namespace {
@@ -41,18 +37,6 @@ void OnCompleted(void* shell) {
   if (e.onCompleted) e.onCompleted(shell);
 }
 
-std::string ShellQuote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) {
-    if (c == '\'') {
-      q += "'\\''";
-    } else {
-      q += c;
-    }
-  }
-  return q + "'";
-}
-
 long NowMs() {
   using namespace std::chrono;
   return static_cast<long>(
@@ -66,7 +50,8 @@ const pipewell_loader::Plugin& Plugin() {
   static pipewell_loader::Plugin plugin = [] {
     pipewell_loader::Plugin loaded;
     std::string error;
-    pipewell_loader::LoadPlugin(PIPEWELL_LIBRARY, &loaded, &error);
+    pipewell_loader::LoadPlugin(NativePath(PIPEWELL_LIBRARY), &loaded,
+                                &error);
     return loaded;
   }();
   return plugin;
@@ -109,10 +94,10 @@ void PluginTest::Destroy(void* shell) {
 Events& PluginTest::EventsOf(void* shell) { return AllEvents()[shell]; }
 
 std::string PluginTest::Child(const std::string& steps) {
-  std::string line = ShellQuote(PW_CHILD);
+  std::string line = QuoteArgument(NativePath(PW_CHILD));
   std::istringstream words(steps);
   std::string step;
-  while (words >> step) line += " " + ShellQuote(step);
+  while (words >> step) line += " " + QuoteArgument(step);
   return line;
 }
 
@@ -148,8 +133,9 @@ void PluginTest::WriteLine(void* shell, const std::string& s) {
 bool PluginTest::PumpUntil(const std::function<bool()>& done, int ms) {
   long deadline = NowMs() + ms;
   while (!done() && NowMs() < deadline) {
-    int wait = Plugin().dispatchTimers();
-    SleepMs(wait < 0 ? 5 : (wait == 0 ? 1 : wait));
+    long left = deadline - NowMs();
+    rbhost::RunEventLoopOnce(Plugin().dispatchTimers,
+                             static_cast<int>(left < 5 ? 1 : 5));
   }
   return done();
 }
@@ -164,54 +150,30 @@ bool PluginTest::PollUntil(void* shell, const std::function<bool()>& done,
   return done();
 }
 
+long PluginTest::ChildId(void* shell) {
+  int pid = Pid(shell);
+  return pid == 0 ? 0 : ProcessIdOf(pid);
+}
+
 void SleepMs(int ms) {
-  struct timespec pause = {ms / 1000, (ms % 1000) * 1000000L};
-  nanosleep(&pause, nullptr);
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-static char ProcessState(int pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  if (!std::getline(stat, line)) return 0;
-  size_t paren = line.rfind(')');
-  return paren + 2 < line.size() ? line[paren + 2] : 0;
+bool WaitForProcessEnd(long pid, int ms) {
+  long deadline = NowMs() + ms;
+  while (ProcessAlive(pid) && NowMs() < deadline) SleepMs(5);
+  return !ProcessAlive(pid);
 }
 
-bool ProcessAlive(int pid) {
-  char state = ProcessState(pid);
-  return state != 0 && state != 'Z' && state != 'X';
+std::string TempPath(const std::string& name) {
+  return NativePath(::testing::TempDir()) + "pw-" +
+         std::to_string(OwnProcessId()) + "-" + name;
 }
 
-// Child processes of this process, only the zombies or all of them.
-static int CountChildren(bool zombiesOnly) {
-  int count = 0;
-  DIR* proc = opendir("/proc");
-  if (proc == nullptr) return -1;
-  const std::string self = std::to_string(getpid());
-  while (dirent* d = readdir(proc)) {
-    if (d->d_name[0] < '0' || d->d_name[0] > '9') continue;
-    std::ifstream stat(std::string("/proc/") + d->d_name + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) continue;
-    size_t paren = line.rfind(')');
-    if (paren == std::string::npos) continue;
-    std::istringstream rest(line.substr(paren + 2));
-    std::string state, ppid;
-    rest >> state >> ppid;
-    if (ppid == self && (!zombiesOnly || state == "Z")) count++;
-  }
-  closedir(proc);
-  return count;
-}
-
-int ZombieChildren() { return CountChildren(true); }
-
-int ChildProcesses() { return CountChildren(false); }
-
-int ReadPidFile(const std::string& path) {
+long ReadPidFile(const std::string& path) {
   for (int i = 0; i < 400; ++i) {
     std::ifstream f(path);
-    int pid = 0;
+    long pid = 0;
     if (f >> pid && pid > 0) return pid;
     SleepMs(5);
   }

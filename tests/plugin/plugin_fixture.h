@@ -10,8 +10,9 @@
 #include "plugin_loader.h"
 #include "rbhost.h"
 
-// Loads the real libpipewell.so at run time, as a host does, and drives
+// Loads the real plug-in library at run time, as a host does, and drives
 // `Shell` instances through the host stand-in the way REALbasic code would.
+// What differs per system is in plugin_fixture_<platform>.cpp.
 
 namespace pwtest {
 
@@ -42,7 +43,7 @@ class PluginTest : public ::testing::Test {
   Events& EventsOf(void* shell);
 
   // Command line running pw-child with the space-separated `steps`, each
-  // quoted for the shell.
+  // quoted for the system's command interpreter.
   static std::string Child(const std::string& steps);
 
   void Execute(void* shell, const std::string& command);
@@ -51,6 +52,9 @@ class PluginTest : public ::testing::Test {
   std::string Result(void* shell, bool* isNil = nullptr);
   int ErrorCode(void* shell) { return rbhost::GetInteger(shell, "ErrorCode"); }
   int Pid(void* shell) { return rbhost::GetInteger(shell, "PID"); }
+  // The system's id of the process the PID property names (on Windows PID
+  // is a process handle); 0 when no child is attached.
+  long ChildId(void* shell);
   bool IsRunning(void* shell) { return rbhost::GetBoolean(shell, "IsRunning"); }
   std::string ReadAll(void* shell);
   void Write(void* shell, const std::string& s);
@@ -58,9 +62,11 @@ class PluginTest : public ::testing::Test {
   void Close(void* shell) { rbhost::Call(shell, "Close"); }
   void Poll(void* shell) { rbhost::Call(shell, "Poll"); }
 
-  // Calls PipewellDispatchTimers, sleeping as it asks, until `done` holds
-  // or `ms` pass. Returns `done()`.
+  // Runs the host's event loop (which dispatches the plug-in's timers)
+  // until `done` holds or `ms` pass. Returns `done()`.
   bool PumpUntil(const std::function<bool()>& done, int ms = 5000);
+  // Runs the host's event loop for about `ms` milliseconds.
+  void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
   // Calls Poll every millisecond or so until `done` holds or `ms` pass.
   bool PollUntil(void* shell, const std::function<bool()>& done,
                  int ms = 5000);
@@ -72,20 +78,32 @@ class PluginTest : public ::testing::Test {
 // Sleeps about `ms` milliseconds.
 void SleepMs(int ms);
 
-// Whether `pid` names a process that is still running (not gone, not a
-// zombie).
-bool ProcessAlive(int pid);
+// Whether the process with the system id `pid` is still running (not gone,
+// not a zombie).
+bool ProcessAlive(long pid);
 
-// Child processes of this process that are zombies.
-int ZombieChildren();
+// Waits up to `ms` for process `pid` to end; true once it has.
+bool WaitForProcessEnd(long pid, int ms = 2000);
 
-// Child processes of this process in any state: running, dying or zombie.
-// A killed or detached child is not yet a zombie at first, so "no zombies
-// now" proves nothing until this has dropped to 0.
-int ChildProcesses();
+// A path for a scratch file named after `name` and this test program.
+std::string TempPath(const std::string& name);
 
 // Reads a pid written by pw-child into `path`, waiting up to 2 s for it.
-int ReadPidFile(const std::string& path);
+long ReadPidFile(const std::string& path);
+
+// --- Per system (plugin_fixture_<platform>.cpp) ----------------------------
+
+// `path`, given at build time, as this system names it.
+std::string NativePath(const std::string& path);
+
+// `word` quoted as one argument for the system's command interpreter.
+std::string QuoteArgument(const std::string& word);
+
+// The id of the process behind a PID property value.
+long ProcessIdOf(int pidProperty);
+
+// This test program's process id.
+long OwnProcessId();
 
 }  // namespace pwtest
 

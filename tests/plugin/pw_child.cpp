@@ -12,26 +12,32 @@
 //   pidfile:PATH         write this process's id to PATH
 //   grandchild:PATH      start a grandchild that writes its id to PATH and
 //                        sleeps 30 s holding stdout open
-//   signal:N             raise signal N
 //   closeout             close standard output and standard error
-//   fds                  write the open descriptor numbers, space-separated
+//   cwd                  write the current directory
 //   exit:N               exit with status N
-#include <dirent.h>
-#include <poll.h>
-#include <signal.h>
+// and on POSIX systems only:
+//   signal:N             raise signal N
+//   fds                  write the open descriptor numbers, space-separated
+#include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
+#include <thread>
+
+#include "pw_child_os.h"
 
 namespace {
 
+const char* g_self = "";
+
 void WriteAll(int fd, const char* p, size_t n) {
   while (n > 0) {
-    ssize_t w = write(fd, p, n);
+    auto w = write(fd, p, static_cast<unsigned>(std::min<size_t>(n, 1 << 20)));
     if (w <= 0) return;
     p += w;
     n -= static_cast<size_t>(w);
@@ -51,10 +57,10 @@ std::string Unescape(const char* text) {
   return s;
 }
 
-void WritePid(const char* path, pid_t pid) {
+void WritePid(const char* path) {
   FILE* f = std::fopen(path, "w");
   if (f == nullptr) return;
-  std::fprintf(f, "%d\n", static_cast<int>(pid));
+  std::fprintf(f, "%ld\n", pwchild::ProcessId());
   std::fclose(f);
 }
 
@@ -66,11 +72,13 @@ void Step(const std::string& arg) {
     std::string s = Unescape(value);
     WriteAll(verb == "out" ? 1 : 2, s.data(), s.size());
   } else if (verb == "sleep") {
-    usleep(static_cast<useconds_t>(std::atoi(value)) * 1000u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(value)));
   } else if (verb == "echo") {
     char buf[4096];
-    ssize_t n;
-    while ((n = read(0, buf, sizeof buf)) > 0) WriteAll(1, buf, static_cast<size_t>(n));
+    int n;
+    while ((n = static_cast<int>(read(0, buf, sizeof buf))) > 0) {
+      WriteAll(1, buf, static_cast<size_t>(n));
+    }
   } else if (verb == "line") {
     std::string line;
     char c;
@@ -82,63 +90,53 @@ void Step(const std::string& arg) {
   } else if (verb == "take") {
     char buf[4096];
     for (long left = std::atol(value); left > 0;) {
-      ssize_t n = read(0, buf, static_cast<size_t>(std::min<long>(left, sizeof buf)));
+      int n = static_cast<int>(
+          read(0, buf, static_cast<unsigned>(std::min<long>(left, sizeof buf))));
       if (n <= 0) break;
       WriteAll(1, buf, static_cast<size_t>(n));
       left -= n;
     }
   } else if (verb == "stdin") {
-    struct pollfd p = {0, POLLIN, 0};
-    const char* state = "open\n";
-    if (poll(&p, 1, 0) > 0) {
-      char c;
-      state = read(0, &c, 1) == 1 ? "data\n" : "eof\n";
-    }
-    WriteAll(1, state, std::strlen(state));
+    std::string state = std::string(pwchild::StdinState()) + "\n";
+    WriteAll(1, state.data(), state.size());
   } else if (verb == "big") {
-    long total = std::atol(value);
-    char buf[65536];
-    for (long done = 0; done < total;) {
-      size_t n = static_cast<size_t>(std::min<long>(total - done, sizeof buf));
-      for (size_t i = 0; i < n; ++i) buf[i] = static_cast<char>((done + static_cast<long>(i)) % 251);
+    long long total = std::atoll(value);
+    static char buf[65536];
+    for (long long done = 0; done < total;) {
+      size_t n = static_cast<size_t>(
+          std::min<long long>(total - done, static_cast<long long>(sizeof buf)));
+      for (size_t i = 0; i < n; ++i) {
+        buf[i] = static_cast<char>((done + static_cast<long long>(i)) % 251);
+      }
       WriteAll(1, buf, n);
-      done += static_cast<long>(n);
+      done += static_cast<long long>(n);
     }
   } else if (verb == "bytes") {
     char all[256];
     for (int i = 0; i < 256; ++i) all[i] = static_cast<char>(i);
     WriteAll(1, all, sizeof all);
   } else if (verb == "pidfile") {
-    WritePid(value, getpid());
+    WritePid(value);
   } else if (verb == "grandchild") {
-    if (fork() == 0) {
-      WritePid(value, getpid());
-      sleep(30);
-      _exit(0);
-    }
-  } else if (verb == "signal") {
-    raise(std::atoi(value));
+    pwchild::StartGrandchild(g_self, value);
   } else if (verb == "closeout") {
     close(1);
     close(2);
-  } else if (verb == "fds") {
-    DIR* dir = opendir("/proc/self/fd");
-    if (dir == nullptr) return;
-    std::string list;
-    while (dirent* d = readdir(dir)) {
-      if (d->d_name[0] == '.' || std::atoi(d->d_name) == dirfd(dir)) continue;
-      list += std::string(d->d_name) + " ";
-    }
-    closedir(dir);
-    WriteAll(1, list.data(), list.size());
+  } else if (verb == "cwd") {
+    char dir[4096];
+    if (getcwd(dir, sizeof dir) != nullptr) WriteAll(1, dir, std::string(dir).size());
   } else if (verb == "exit") {
     std::exit(std::atoi(value));
+  } else {
+    pwchild::SystemStep(verb, value);
   }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  pwchild::PrepareStreams();
+  g_self = argv[0];
   for (int i = 1; i < argc; ++i) Step(argv[i]);
   return 0;
 }

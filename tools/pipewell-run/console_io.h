@@ -1,4 +1,5 @@
-// pipewell-run's own standard input, read without stalling its event loop.
+// pipewell-run's own standard streams: input read without stalling its
+// event loop, output that keeps the bytes written (console_io_<platform>.cpp).
 #ifndef PIPEWELL_RUN_CONSOLE_IO_H_
 #define PIPEWELL_RUN_CONSOLE_IO_H_
 
@@ -15,8 +16,9 @@ bool WaitForInput(int ms);
 // caller treats as the end).
 long ReadInput(char* buffer, size_t size);
 
-// Pauses about `ms` milliseconds.
-void SleepMs(int ms);
+// Makes standard output pass every byte through unchanged, so that a
+// command's output is printed exactly as the command wrote it.
+void WriteStdoutAsBytes();
 
 }  // namespace pipewell_run
 

@@ -66,22 +66,18 @@ int ExitStatusOf(int errorCode, const std::string& result) {
   return errorCode;
 }
 
-// The host's event loop for modes 1 and 2: pumps the plug-in's timers until
-// Completed, and meanwhile hands whatever arrives on our standard input to
-// the command through Write. The end of our input is not passed on: Close,
-// the only way to end the child's input, would close its output as well.
+// The host's event loop for modes 1 and 2: runs until Completed (or until
+// the watching ends some other way), and meanwhile hands whatever arrives
+// on our standard input to the command through Write. The end of our input
+// is not passed on: Close, the only way to end the child's input, would
+// close its output as well.
 void PumpUntilCompleted(const pipewell_loader::Plugin& plugin, void* shell) {
   bool inputOpen = true;
   static char buffer[64 * 1024];
-  while (!g_completed) {
-    int wait = plugin.dispatchTimers();
-    if (wait < 0) break;
-    if (wait == 0) wait = 1;
-    if (!inputOpen) {
-      pipewell_run::SleepMs(wait);
-      continue;
-    }
-    if (!pipewell_run::WaitForInput(wait)) continue;
+  while (!g_completed && rbhost::GetBoolean(shell, "IsRunning")) {
+    // A short turn while input may arrive, so that it is passed on soon.
+    rbhost::RunEventLoopOnce(plugin.dispatchTimers, inputOpen ? 10 : 100);
+    if (!inputOpen || !pipewell_run::WaitForInput(0)) continue;
     long n = pipewell_run::ReadInput(buffer, sizeof buffer);
     if (n <= 0) {
       inputOpen = false;
@@ -95,6 +91,7 @@ void PumpUntilCompleted(const pipewell_loader::Plugin& plugin, void* shell) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  pipewell_run::WriteStdoutAsBytes();
   pipewell_run::Options options;
   std::string error;
   switch (pipewell_run::ParseArgs(argc, argv, &options, &error)) {

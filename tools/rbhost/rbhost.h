@@ -127,6 +127,15 @@ bool Call(void* instance, const std::string& declaration,
 bool CallReturningString(void* instance, const std::string& declaration,
                          std::string* out);
 
+// --- Event loop ----------------------------------------------------------
+
+// One turn of the host's event loop, as a REALbasic program's main thread
+// runs it while it waits: dispatches what is due and then waits until more
+// may be due, at most `maxMs` milliseconds. `dispatchTimers` is the plug-in's
+// PipewellDispatchTimers export; on systems whose timers are window timers
+// the turn also pumps this thread's messages.
+void RunEventLoopOnce(int (*dispatchTimers)(), int maxMs);
+
 }  // namespace rbhost
 
 #endif  // RBHOST_RBHOST_H_

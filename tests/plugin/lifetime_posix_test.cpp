@@ -3,6 +3,7 @@
 // host destroys the instance during the call; the plug-in must not touch it
 // afterwards. Instances here live on guarded pages that fault on any use
 // after the host frees them (as an AddressSanitizer build would report).
+#include "child_processes_posix.h"
 #include "plugin_fixture.h"
 
 namespace pwtest {

@@ -1,4 +1,5 @@
-// Descriptors, zombies and host strings over many runs; start failures.
+// Descriptors, zombies and host strings over many runs; start failures;
+// POSIX systems.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -8,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "child_processes_posix.h"
 #include "plugin_fixture.h"
 
 namespace pwtest {
@@ -93,17 +95,6 @@ TEST_F(ResourcesTest, ChildInheritsNoneOfThePluginsDescriptors) {
   EXPECT_EQ(seen, inheritable) << Result(shell);
 }
 
-TEST_F(ResourcesTest, ResultGetterHandsOutItsOwnReference) {
-  void* shell = NewShell(0);
-  Execute(shell, "printf kept");
-  long live = rbhost::LiveStrings();
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(Result(shell), "kept");
-  EXPECT_EQ(rbhost::LiveStrings(), live);
-  Destroy(shell);
-  EXPECT_EQ(rbhost::LiveStrings(), live - 1);
-  EXPECT_EQ(rbhost::StringMisuses(), 0);
-}
-
 // --- Error paths ---------------------------------------------------------
 
 TEST_F(ResourcesTest, StartFailureReportsNoShellAvailable) {
@@ -146,16 +137,6 @@ TEST_F(ResourcesTest, UnreadableExitStatusGivesMinusOneAndNilResult) {
   bool nil = false;
   EXPECT_EQ(Result(shell, &nil), "");
   EXPECT_TRUE(nil);
-}
-
-TEST_F(ResourcesTest, HostWithoutConversionRunsAnEmptyCommand) {
-  rbhost::Reset();
-  rbhost::RemoveEntry("REALConvertString");
-  Plugin().main(&rbhost::Resolve);
-  void* shell = NewShell(0);
-  Execute(shell, "echo hidden");
-  EXPECT_EQ(ErrorCode(shell), 0);
-  EXPECT_EQ(Result(shell), "");
 }
 
 }  // namespace

@@ -1,0 +1,62 @@
+// Asynchronous modes on Windows: window timers dispatched by the host's
+// message loop, and exit code 259.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "plugin_fixture.h"
+
+namespace pwtest {
+namespace {
+
+class AsyncWin32Test : public PluginTest {
+ protected:
+  bool Done(void* shell) { return EventsOf(shell).completed > 0; }
+  bool PumpToCompletion(void* shell) {
+    return PumpUntil([&] { return Done(shell); });
+  }
+};
+
+TEST_F(AsyncWin32Test, TimersRideTheHostsMessageLoop) {
+  void* shell = NewShell(1);
+  Execute(shell, Child("out:ticked sleep:300 exit:4"));
+  // The library has nothing to dispatch itself, even while it watches.
+  EXPECT_EQ(Plugin().dispatchTimers(), -1);
+  ASSERT_TRUE(PumpToCompletion(shell));
+  EXPECT_EQ(EventsOf(shell).output, "ticked");
+  EXPECT_EQ(EventsOf(shell).errorCodeAtCompleted, 4);
+  EXPECT_EQ(Plugin().dispatchTimers(), -1);
+}
+
+TEST_F(AsyncWin32Test, TimerWindowIsTheKindThisDesktopAllows) {
+  // A desktop gets the hidden top-level window; a headless one (no
+  // graphics driver) only a message-only window. The test run says which
+  // to expect; without a word, either will do.
+  void* shell = NewShell(1);
+  Execute(shell, Child("sleep:200"));
+  HWND topLevel = FindWindowA("PipewellTimer", nullptr);
+  HWND messageOnly = FindWindowExA(HWND_MESSAGE, nullptr, "PipewellTimer", nullptr);
+  const char* expected = std::getenv("PIPEWELL_TEST_TIMER_WINDOW");
+  std::string kind = expected != nullptr ? expected : "";
+  if (kind == "top-level") {
+    EXPECT_NE(topLevel, nullptr);
+    EXPECT_EQ(messageOnly, nullptr);
+  } else if (kind == "message-only") {
+    EXPECT_EQ(topLevel, nullptr);
+    EXPECT_NE(messageOnly, nullptr);
+  } else {
+    EXPECT_TRUE(topLevel != nullptr || messageOnly != nullptr);
+  }
+  ASSERT_TRUE(PumpToCompletion(shell));
+}
+
+TEST_F(AsyncWin32Test, ExitCode259RaisesCompleted) {
+  void* shell = NewShell(1);
+  Execute(shell, "exit 259");
+  ASSERT_TRUE(PumpToCompletion(shell));
+  EXPECT_EQ(EventsOf(shell).errorCodeAtCompleted, 259);
+  EXPECT_FALSE(IsRunning(shell));
+}
+
+}  // namespace
+}  // namespace pwtest
