@@ -176,6 +176,7 @@ bool OsCreateChild(const std::string& commandLine, ChildHandles* out) {
                                      TRUE};
   HANDLE outputRead = nullptr, outputWrite = nullptr;
   HANDLE inputRead = nullptr, inputWrite = nullptr;
+  // The default pipe size: under Wine a 1 MB pipe measured slower.
   if (!CreatePipe(&outputRead, &outputWrite, &inheritable, 0)) return false;
   SetStdHandle(STD_OUTPUT_HANDLE, outputWrite);
   HANDLE ownOutput = OwnEnd(outputRead);
@@ -264,16 +265,28 @@ bool OsPeekPipe(OsHandle pipe, uint32_t* available) {
 }
 
 long OsReadPipe(OsHandle pipe, void* buffer, size_t size) {
-  DWORD want = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
-  DWORD got = 0;
-  if (ReadFile(AsHandle(pipe), buffer, want, &got, nullptr)) {
-    return static_cast<long>(got);
+  // One ReadFile returns at most one of the writer's chunks even when more
+  // waits, so a short read would not mean an empty pipe, as the runner's
+  // drain takes it to: read on until the buffer is full or the pipe empty.
+  // Only the bytes known to wait are ever asked of a blocking pipe.
+  char* at = static_cast<char*>(buffer);
+  size_t total = 0;
+  while (total < size) {
+    size_t left = size - total;
+    DWORD want = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+    DWORD got = 0;
+    if (!ReadFile(AsHandle(pipe), at + total, want, &got, nullptr)) {
+      if (total > 0) break;
+      DWORD error = GetLastError();
+      // ERROR_NO_DATA: an empty PIPE_NOWAIT pipe; ERROR_BROKEN_PIPE: the
+      // writers are gone.
+      if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE) return 0;
+      return -1;
+    }
+    if (got == 0) break;
+    total += got;
   }
-  DWORD error = GetLastError();
-  // ERROR_NO_DATA: an empty PIPE_NOWAIT pipe; ERROR_BROKEN_PIPE: the
-  // writers are gone.
-  if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE) return 0;
-  return -1;
+  return static_cast<long>(total);
 }
 
 long OsWriteSome(OsHandle pipe, const void* bytes, size_t size) {
@@ -310,8 +323,14 @@ void OsWritePipe(OsHandle pipe, const void* bytes, size_t size) {
 
 uint32_t OsTickCount() { return GetTickCount(); }
 
-void OsWaitOnPipe(OsHandle, int ms) {
-  // Anonymous pipes cannot be waited on; a short sleep between passes.
+void OsWaitOnPipe(OsHandle pipe, int ms) {
+  // Anonymous pipes cannot be waited on: a short sleep, unless bytes
+  // arrived since the last read.
+  DWORD available = 0;
+  if (PeekNamedPipe(AsHandle(pipe), nullptr, 0, nullptr, &available, nullptr) &&
+      available > 0) {
+    return;
+  }
   Sleep(static_cast<DWORD>(ms));
 }
 
