@@ -1,7 +1,9 @@
-# The Windows package: florrin-<version>-win64.zip holding florrin.exe and
-# the README in one folder. `cmake --build build-win --target package` (or
+# The Windows package: florrin-<version>-win64.zip holding florrin.exe,
+# pipewell.dll with pipewell-run.exe beside it (which loads it from there)
+# and the README in one folder. `cmake --build build-win --target package` (or
 # cpack in the build folder) makes it.
-install(TARGETS florrin RUNTIME DESTINATION .)
+install(TARGETS florrin pipewell-run RUNTIME DESTINATION .)
+install(TARGETS pipewell RUNTIME DESTINATION . LIBRARY DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)

@@ -268,12 +268,16 @@ long OsReadPipe(OsHandle pipe, void* buffer, size_t size) {
   // One ReadFile returns at most one of the writer's chunks even when more
   // waits, so a short read would not mean an empty pipe, as the runner's
   // drain takes it to: read on until the buffer is full or the pipe empty.
-  // Only the bytes known to wait are ever asked of a blocking pipe.
+  // Only the bytes known to wait are ever asked of a blocking pipe. Each
+  // read asks for at most kReadChunk: under Wine a read's cost grows with
+  // the size asked, not the size got (a 128 MB buffer made 200 MB take
+  // nearly twice as long as a 1 MB one).
+  constexpr size_t kReadChunk = 1 << 20;
   char* at = static_cast<char*>(buffer);
   size_t total = 0;
   while (total < size) {
     size_t left = size - total;
-    DWORD want = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+    DWORD want = static_cast<DWORD>(left < kReadChunk ? left : kReadChunk);
     DWORD got = 0;
     if (!ReadFile(AsHandle(pipe), at + total, want, &got, nullptr)) {
       if (total > 0) break;
