@@ -311,20 +311,6 @@ long OsWriteSome(OsHandle pipe, const void* bytes, size_t size) {
   return 0;
 }
 
-void OsWritePipe(OsHandle pipe, const void* bytes, size_t size) {
-  const char* p = static_cast<const char*>(bytes);
-  while (size > 0) {
-    long n = OsWriteSome(pipe, p, size);
-    if (n < 0) return;  // the reader is gone: quietly, as the contract says
-    if (n == 0) {
-      Sleep(1);  // full: wait for the child to read
-      continue;
-    }
-    p += n;
-    size -= static_cast<size_t>(n);
-  }
-}
-
 uint32_t OsTickCount() { return GetTickCount(); }
 
 void OsWaitOnPipe(OsHandle pipe, int ms) {

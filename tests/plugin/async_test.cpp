@@ -151,7 +151,7 @@ TEST_F(AsyncTest, FourMegabytesWrittenToAnEchoingChildAllComeBack) {
 TEST_F(AsyncTest, WriteToAChildThatNeverReadsReturnsAtOnce) {
   void* shell = NewShell(1);
   Execute(shell, Child("sleep:30000"));
-  int pid = Pid(shell);
+  long pid = ChildId(shell);
   Write(shell, std::string(4 << 20, 'w'));
   WriteLine(shell, "and more");
   // A write that waited for room would have returned only once the child
@@ -159,7 +159,7 @@ TEST_F(AsyncTest, WriteToAChildThatNeverReadsReturnsAtOnce) {
   EXPECT_TRUE(ProcessAlive(pid));
   Poll(shell);
   Close(shell);
-  kill(pid, SIGKILL);
+  EndProcess(pid);
 }
 
 TEST_F(AsyncTest, NewExecuteDropsInputQueuedForTheLastChild) {
