@@ -17,22 +17,32 @@ namespace {
 const char kFile[] = "lines.txt";
 
 // The line model: split at each "\n"; the text after the last one is the
-// last line, even when empty.
-std::vector<std::string> ModelLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = text.find('\n', start);
-    if (end == std::string::npos) break;
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
+// last line, even when empty. `raw` keeps each line as it stands before its
+// "\n" (what the skips hand back); a line's text drops one "\r" directly
+// before that "\n". A "\r" anywhere else, the last line's too, is text.
+struct ModelLines {
+  std::vector<std::string> raw;
+  std::vector<std::string> text;
+  explicit ModelLines(const std::string& file) {
+    size_t start = 0;
+    for (;;) {
+      const size_t end = file.find('\n', start);
+      if (end == std::string::npos) break;
+      raw.push_back(file.substr(start, end - start));
+      const std::string& r = raw.back();
+      text.push_back(!r.empty() && r.back() == '\r' ? r.substr(0, r.size() - 1)
+                                                     : r);
+      start = end + 1;
+    }
+    raw.push_back(file.substr(start));
+    text.push_back(raw.back());
   }
-  lines.push_back(text.substr(start));
-  return lines;
-}
+};
 
-// Checks that a skip handed back whole lines `lines[*next]...` with their
-// line ends, none of them one that should have stopped it, and moves on.
+// Checks that a skip handed back whole lines `lines[*next]...` as they stand
+// in the file, with their line ends, none of them one that should have
+// stopped it (a needle found in its raw bytes, "\r" of the end included,
+// stops it), and moves on.
 void CheckSkipped(std::string_view skipped,
                   const std::vector<std::string>& lines, size_t* next,
                   std::string_view needle, std::string_view other,
@@ -68,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       in.ConsumeIntegralInRange<size_t>(0, 24));
   const std::string text = in.ConsumeRemainingBytesAsString();
   fuzz::WriteFile(kFile, text);
-  const std::vector<std::string> lines = ModelLines(text);
+  const ModelLines model(text);
+  const std::vector<std::string>& lines = model.text;
 
   LineReader reader(block);
   if (!reader.Open(kFile)) fuzz::Fail("cannot open a readable file");
@@ -88,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         needle = text.substr(at, 1 + call / 64);
         if (call % 5 == 2) other = text.substr(text.size() / 2, 2);
         skipped = reader.SkipToLineWith(needle, other);
-        CheckSkipped(skipped, lines, &next, needle, other, "SkipToLineWith");
+        CheckSkipped(skipped, model.raw, &next, needle, other, "SkipToLineWith");
         break;
       }
       case 3: {
@@ -96,14 +107,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int64_t iMax = call / 16;
         skipped = reader.SkipLines(iMax, &iSkipped);
         const size_t before = next;
-        CheckSkipped(skipped, lines, &next, {}, {}, "SkipLines");
+        CheckSkipped(skipped, model.raw, &next, {}, {}, "SkipLines");
         if (iSkipped != static_cast<int64_t>(next - before) || iSkipped > iMax)
           fuzz::Fail("SkipLines miscounted");
         break;
       }
       case 4:
         skipped = reader.SkipWholeLines();
-        CheckSkipped(skipped, lines, &next, {}, {}, "SkipWholeLines");
+        CheckSkipped(skipped, model.raw, &next, {}, {}, "SkipWholeLines");
         break;
       default:
         break;
@@ -117,6 +128,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       fuzz::Fail("line differs from the model", lines[next]);
     if (reader.EndedByNewline() != (next + 1 < lines.size()))
       fuzz::Fail("EndedByNewline wrong at line", lines[next]);
+    // Rewrites copy a line with this end, so it must be the file's own.
+    const std::string want_end =
+        next + 1 == lines.size()                    ? ""
+        : model.raw[next].size() > lines[next].size() ? "\r\n"
+                                                      : "\n";
+    if (reader.LineEnd() != want_end)
+      fuzz::Fail("LineEnd wrong at line", model.raw[next]);
     last = lines[next];
     bHaveLine = true;
     ++next;
