@@ -13,6 +13,12 @@ bool HasLineBreak(const std::string& s) {
   return s.find('\n') != std::string::npos;
 }
 
+// A name a record can be added under and found again: the bracket name of
+// its header ends at the first "]", and an empty name is no title.
+bool IsName(const std::string& s) {
+  return !s.empty() && s.find(']') == std::string::npos && !HasLineBreak(s);
+}
+
 std::string BracketName(const std::string& line) {
   const size_t open = line.find('[');
   const size_t p = open == std::string::npos ? 0 : open + 1;
@@ -46,29 +52,33 @@ std::string Upper(std::string s) {
 
 }  // namespace
 
-std::vector<std::string> StoreModel::Lines() const {
-  std::vector<std::string> lines;
+std::vector<Line> StoreModel::Lines() const {
+  std::vector<Line> lines;
   size_t start = 0;
   for (;;) {
     const size_t end = file_.find('\n', start);
     if (end == std::string::npos) break;
-    lines.push_back(file_.substr(start, end - start));
+    const bool bCr = end > start && file_[end - 1] == '\r';
+    lines.push_back({file_.substr(start, end - start - (bCr ? 1 : 0)),
+                     bCr ? "\r\n" : "\n"});
     start = end + 1;
   }
-  lines.push_back(file_.substr(start));
+  lines.push_back({file_.substr(start), ""});
   return lines;
 }
 
-long StoreModel::Header(const std::vector<std::string>& lines,
+long StoreModel::Header(const std::vector<Line>& lines,
                         const std::string& sRec) const {
   for (size_t i = 0; i < lines.size(); ++i)
-    if (BracketName(lines[i]) == sRec) return static_cast<long>(i);
+    if (BracketName(lines[i].sText) == sRec) return static_cast<long>(i);
   return -1;
 }
 
-size_t StoreModel::BodyEnd(const std::vector<std::string>& lines, size_t h) {
+size_t StoreModel::BodyEnd(const std::vector<Line>& lines, size_t h) {
   size_t i = h + 1;
-  while (i < lines.size() && (lines[i].empty() || lines[i][0] != '[')) ++i;
+  while (i < lines.size() &&
+         (lines[i].sText.empty() || lines[i].sText[0] != '['))
+    ++i;
   return i;
 }
 
@@ -82,13 +92,13 @@ Outcome StoreModel::Refused() const {
 Outcome StoreModel::GetRec(const std::string& sRec,
                            const std::string& sField) const {
   Outcome o = Refused();
-  const std::vector<std::string> lines = Lines();
+  const std::vector<Line> lines = Lines();
   const long h = Header(lines, sRec);
   if (h < 0) return o;
   const size_t end = BodyEnd(lines, h);
   for (size_t i = h + 1; i < end; ++i) {
     std::string key, value;
-    if (SplitField(lines[i], &key, &value) && key == sField) {
+    if (SplitField(lines[i].sText, &key, &value) && key == sField) {
       o.bOk = true;
       o.sValue = value;
       return o;
@@ -101,21 +111,22 @@ Outcome StoreModel::EditRec(const std::string& sRec, const std::string& sField,
                             const std::string& sValue) const {
   if (HasLineBreak(sRec) || HasLineBreak(sField) || HasLineBreak(sValue))
     return Refused();
-  std::vector<std::string> lines = Lines();
+  std::vector<Line> lines = Lines();
   const long h = Header(lines, sRec);
   if (h < 0) return Refused();
   const size_t end = BodyEnd(lines, h);
   for (size_t i = h + 1; i < end; ++i) {
     std::string key, value;
-    if (!SplitField(lines[i], &key, &value) || key != sField) continue;
-    // The line rewrite: an empty last line is not part of the list, and
-    // every entry is written with a line end.
-    lines[i] = sField + "=" + sValue;
-    if (lines.back().empty()) lines.pop_back();
+    if (!SplitField(lines[i].sText, &key, &value) || key != sField) continue;
+    // The line rewrite: an empty last line is not part of the list, the
+    // other entries keep their line ends, and the new line gets the
+    // system's.
+    lines[i] = {sField + "=" + sValue, "\n"};
+    if (lines.back().sText.empty()) lines.pop_back();
     Outcome o = Refused();
     o.bOk = true;
     o.sFile.clear();
-    for (const std::string& line : lines) o.sFile += line + "\n";
+    for (const Line& line : lines) o.sFile += line.Copied();
     return o;
   }
   return Refused();
@@ -132,58 +143,60 @@ Outcome StoreModel::Append(const std::string& sRec,
 
 Outcome StoreModel::AddField(const std::string& sRec,
                              const std::string& sValue) const {
-  if (HasLineBreak(sRec) || HasLineBreak(sValue)) return Refused();
+  if (!IsName(sRec) || HasLineBreak(sValue)) return Refused();
   return Append(sRec, "field=" + sValue);
 }
 
 Outcome StoreModel::AddMovie(const std::string& sRec,
                              const MovieValues& values) const {
-  if (HasLineBreak(sRec)) return Refused();
+  if (!IsName(sRec)) return Refused();
   for (const std::string& v : values)
     if (HasLineBreak(v)) return Refused();
   return Append(sRec, MovieBody(values));
 }
 
+// Any name is looked up by the format rule: a name that addRec refuses may
+// still be the bracket name of some line.
 Outcome StoreModel::DelRec(const std::string& sRec) const {
-  const std::vector<std::string> lines = Lines();
+  const std::vector<Line> lines = Lines();
   const long h = Header(lines, sRec);
   if (h < 0) return Refused();
   Outcome o = Refused();
   o.bOk = true;
   o.sFile.clear();
-  for (long i = 0; i < h; ++i) o.sFile += lines[i] + "\n";
+  for (long i = 0; i < h; ++i) o.sFile += lines[i].Copied();
   for (size_t i = BodyEnd(lines, h); i < lines.size(); ++i)
-    o.sFile += lines[i] + "\n";
+    o.sFile += lines[i].Copied();
   return o;
 }
 
 Outcome StoreModel::ChangeRec(const std::string& sRec,
                               const MovieValues& values) const {
-  if (HasLineBreak(sRec)) return Refused();
+  if (!IsName(sRec)) return Refused();
   for (const std::string& v : values)
     if (HasLineBreak(v)) return Refused();
-  const std::vector<std::string> lines = Lines();
+  const std::vector<Line> lines = Lines();
   const long h = Header(lines, sRec);
   if (h < 0) return Refused();
   Outcome o = Refused();
   o.bOk = true;
   o.sFile.clear();
-  for (long i = 0; i <= h; ++i) o.sFile += lines[i] + "\n";
+  for (long i = 0; i <= h; ++i) o.sFile += lines[i].Copied();
   o.sFile += MovieBody(values) + "\n\n";
   for (size_t i = BodyEnd(lines, h); i < lines.size(); ++i)
-    o.sFile += lines[i] + "\n";
+    o.sFile += lines[i].Copied();
   return o;
 }
 
 Outcome StoreModel::PrintRec(const std::string& sRec) const {
-  const std::vector<std::string> lines = Lines();
+  const std::vector<Line> lines = Lines();
   const long h = Header(lines, sRec);
   if (h < 0) return Refused();
   std::string values[11];
   const size_t end = BodyEnd(lines, h);
   for (size_t i = h + 1; i < end; ++i) {
     std::string key, value;
-    if (!SplitField(lines[i], &key, &value)) continue;
+    if (!SplitField(lines[i].sText, &key, &value)) continue;
     for (int k = 0; k < 11; ++k)
       if (key == kKeys[k]) values[k] = value;
   }
@@ -198,17 +211,15 @@ Outcome StoreModel::PrintRec(const std::string& sRec) const {
 }
 
 Outcome StoreModel::PrintFilter(const std::string& sField,
-                                const std::string& sWanted,
-                                bool bAnywhere) const {
+                                const std::string& sWanted) const {
   Outcome o = Refused();
   o.bOk = true;
   const std::string sWantedUp = Upper(sWanted);
   bool bStarted = false;
   std::string sName;
-  for (const std::string& line : Lines()) {
-    const bool bHeader = bAnywhere ? line.find('[') != std::string::npos
-                                   : !line.empty() && line[0] == '[';
-    if (bHeader) {
+  for (const Line& l : Lines()) {
+    const std::string& line = l.sText;
+    if (!line.empty() && line[0] == '[') {
       bStarted = true;
       sName = BracketName(line);
       continue;
