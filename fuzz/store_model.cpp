@@ -109,7 +109,7 @@ Outcome StoreModel::GetRec(const std::string& sRec,
 
 Outcome StoreModel::EditRec(const std::string& sRec, const std::string& sField,
                             const std::string& sValue) const {
-  if (HasLineBreak(sRec) || HasLineBreak(sField) || HasLineBreak(sValue))
+  if (!IsName(sRec) || HasLineBreak(sField) || HasLineBreak(sValue))
     return Refused();
   std::vector<Line> lines = Lines();
   const long h = Header(lines, sRec);
@@ -155,9 +155,10 @@ Outcome StoreModel::AddMovie(const std::string& sRec,
   return Append(sRec, MovieBody(values));
 }
 
-// Any name is looked up by the format rule: a name that addRec refuses may
-// still be the bracket name of some line.
+// A name no record can hold is refused: by the format rule it could be the
+// bracket name of a line that is no header (an empty one).
 Outcome StoreModel::DelRec(const std::string& sRec) const {
+  if (!IsName(sRec)) return Refused();
   const std::vector<Line> lines = Lines();
   const long h = Header(lines, sRec);
   if (h < 0) return Refused();

@@ -80,9 +80,8 @@ sString sTxtDB::getRec(const sString& sRec, const sString& sField) {
 
 bool sTxtDB::editRec(const sString& sRec, const sString& sField,
                      const sString& sValue) {
-  if (!opened) return false;
-  if (HasLineBreak(sRec) || HasLineBreak(sField) || HasLineBreak(sValue))
-    return false;
+  if (!opened || !IsRecordName(sRec)) return false;
+  if (HasLineBreak(sField) || HasLineBreak(sValue)) return false;
   LineReader reader;
   if (!reader.Open(DBfile)) return false;
   std::string_view line;
@@ -107,7 +106,8 @@ bool sTxtDB::addRec(const sString& sRec, const sString& sField1) {
 }
 
 bool sTxtDB::delRec(const sString& sRec) {
-  if (!opened) return false;
+  // A name no record can hold would match a line that is no header.
+  if (!opened || !IsRecordName(sRec)) return false;
   LineReader reader;
   ScratchFile scratch("tmpfl");
   // The header line and its body are dropped.

@@ -41,7 +41,8 @@ class sTxtDB {
 
   // Replaces the existing field line `sField` of record `sRec` by
   // `sField` "=" `sValue`. Never adds a field. False when the store is closed,
-  // an argument holds "\n" (it would forge lines), the record or field is
+  // `sRec` is no name a record can hold (empty, or holding "]"), an argument
+  // holds "\n" (it would forge lines), the record or field is
   // absent, the caller may not change the file, or the rewrite could not be
   // put in place; the file is then unchanged.
   bool editRec(const sString& sRec, const sString& sField,
@@ -57,8 +58,9 @@ class sTxtDB {
   // Removes record `sRec` (its header line and its body) through the scratch
   // file "tmpfl" beside the store file, which is flushed to disk and put in
   // place atomically, keeping the file's permissions and links as
-  // file-identity.h says. False when the store is closed, the caller may not
-  // change the file or the record is absent (file untouched, no "tmpfl"
+  // file-identity.h says. False when the store is closed, `sRec` is no name a
+  // record can hold, the caller may not change the file or the record is
+  // absent (file untouched, no "tmpfl"
   // left), or the copy could not be put in place (file unchanged).
   bool delRec(const sString& sRec);
 

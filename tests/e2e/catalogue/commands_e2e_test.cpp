@@ -67,6 +67,17 @@ TEST_F(CommandsTest, ChangeRewritesTheBody) {
   EXPECT_FALSE(Exists("tmpfl"));
 }
 
+TEST_F(CommandsTest, NamesNoRecordCanHoldAreNeitherDeletedNorEdited) {
+  // An empty name or one holding "]" would otherwise match a line that is
+  // no header at all (an empty line) and drop it with what follows.
+  GivenDb(kTwo);
+  for (const char* name : {"", "First]", "]"}) {
+    EXPECT_EQ("!error!", Run({"--del", name})) << name;
+    EXPECT_EQ("!error!", Run({"--edit", name, "plot", "x"})) << name;
+  }
+  EXPECT_EQ(kTwo, Db());
+}
+
 TEST_F(CommandsTest, DelRemovesTheRecord) {
   GivenDb(kTwo);
   EXPECT_EQ("!ok!", Run({"--del", "First"}));
