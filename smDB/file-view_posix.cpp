@@ -31,6 +31,11 @@ bool FileView::Open(const sString& sFile) {
   const size_t size = static_cast<size_t>(st.st_size);
   void* p = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fileno(file), 0);
   if (p == MAP_FAILED) return ReadRest(file);
+  // A program that cuts the file short while it is mapped makes the pages
+  // past the new end raise SIGBUS when read. Florrin's own writers replace
+  // the file or append to it; only an append that fails part-way (disk full)
+  // cuts back what it added, and a filter reading those pages at that very
+  // moment is ended by the signal.
   // Read ahead generously and drop pages behind the scan early.
   posix_madvise(p, size, POSIX_MADV_SEQUENTIAL);
   mapping_ = p;
