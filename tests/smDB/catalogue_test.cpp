@@ -167,6 +167,50 @@ TEST_F(CatalogueTest, FilterComparesEachValueInPlace) {
   EXPECT_EQ("Latin|Upper|", Filter("Genre", "X-1"));
 }
 
+TEST_F(CatalogueTest, FilterReadsLinesByTheStoresLineModel) {
+  // One "\r" before a "\n" ends the line with it; a lone "\r" is text,
+  // also at the very end of the file.
+  Given(kHeader + "[Crlf]\r\nGenre=drama\r\n[Lone]\nGenre=dr\rama\n"
+                  "[Last]\r\nGenre=war\r");
+  EXPECT_EQ("Crlf|", Filter("Genre", "DRAMA"));
+  EXPECT_EQ("", Filter("Genre", "a\r"));
+  EXPECT_EQ("Lone|", Filter("Genre", "R\rA"));
+  EXPECT_EQ("Last|", Filter("Genre", "aR\r"));
+  // The key ends at the first "=" of its line and is compared by case.
+  Given(kHeader + "[A]\nGenre==x\nGenre\nGENRE=x\n Genre=x\nGenre");
+  EXPECT_EQ("A|", Filter("Genre", "=X"));
+  EXPECT_EQ("", Filter("Genre=", "x"));
+  EXPECT_EQ("A|", Filter("Genre", ""));  // only the first field line counts
+}
+
+TEST_F(CatalogueTest, FilterTakesHeaderNamesAsTheListingsDo) {
+  // A header without "]" is named by its whole line; a "]" past the line's
+  // end does not count. A header line is never a field line, whatever its
+  // key, and a key holding a line break spans nothing.
+  Given("[Before]x=1\n" + kHeader + "[open\r\nx=1\n[a]b]\nx=1\n[\nx=1\n"
+        "[]\nx=11\n[x=1]\n[k]\nx\n=1\n[last");
+  EXPECT_EQ("[open|a|[||", Filter("x", "1"));
+  EXPECT_EQ("", Filter("[x", "1"));
+  EXPECT_EQ("", Filter("[Before]x", "1"));
+  EXPECT_EQ("", Filter("x\n", "1"));
+  EXPECT_EQ("k|", Filter("", "1"));
+  // The file's first line is a header line too; the key may end the file.
+  Given("[First]\nGenre=x\n[Second]\nGenre=");
+  EXPECT_EQ("First|", Filter("Genre", ""));
+  Given("[Only]\nGenre=x");
+  EXPECT_EQ("Only|", Filter("Genre", "X"));
+}
+
+TEST_F(CatalogueTest, FilterFindsFieldsAroundVeryLongLines) {
+  const std::string sLong(3 << 20, 'g');  // larger than any read block
+  Given(kHeader + "[" + sLong + "]\nplot=" + sLong + "Genre=x\nGenre=" +
+        sLong + "drama\n[B]\nGenre=" + sLong);
+  EXPECT_EQ(sLong + "|", Filter("Genre", "DRAMA"));
+  EXPECT_EQ(sLong + "|B|", Filter("Genre", "gG"));
+  EXPECT_EQ("", Filter("Genre", "x"));
+  EXPECT_EQ(sLong + "|", Filter("plot", "gGenre=x"));
+}
+
 // --- error paths ---
 
 TEST_F(CatalogueTest, EmptyTitlesAndTitlesHoldingACloseBracketAreRefused) {
@@ -196,6 +240,18 @@ TEST_F(CatalogueTest, ClosedStoreOrAbsentTitle) {
   EXPECT_FALSE(ok);
   EXPECT_FALSE(db_.printFilter("plot", ""));
   EXPECT_EQ(start, Now());
+}
+
+TEST_F(CatalogueTest, FilterOnAnEmptyMissingOrUnreadableCatalogue) {
+  Given("");
+  EXPECT_EQ("", Filter("plot", ""));
+  std::filesystem::remove("db");
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(db_.printFilter("plot", ""));
+  std::filesystem::create_directory("db");
+  EXPECT_FALSE(db_.printFilter("plot", ""));
+  FlushOutput();
+  EXPECT_EQ("", testing::internal::GetCapturedStdout());
 }
 
 TEST_F(CatalogueTest, LineBreakInAnyValueRefusesTheChange) {
