@@ -150,7 +150,7 @@ TEST_F(AsyncTest, FourMegabytesWrittenToAnEchoingChildAllComeBack) {
 
 TEST_F(AsyncTest, WriteToAChildThatNeverReadsReturnsAtOnce) {
   void* shell = NewShell(1);
-  Execute(shell, Child("sleep:30000"));
+  Execute(shell, Child("sleep:10000"));
   long pid = ChildId(shell);
   Write(shell, std::string(4 << 20, 'w'));
   WriteLine(shell, "and more");
@@ -158,8 +158,9 @@ TEST_F(AsyncTest, WriteToAChildThatNeverReadsReturnsAtOnce) {
   // had exited and its input broke.
   EXPECT_TRUE(ProcessAlive(pid));
   Poll(shell);
+  // Left to end on its own: under Wine, killing the command interpreter
+  // while it starts the child can leave the child hung for good.
   Close(shell);
-  EndProcess(pid);
 }
 
 TEST_F(AsyncTest, NewExecuteDropsInputQueuedForTheLastChild) {

@@ -99,9 +99,6 @@ std::string NativePath(const std::string& path);
 // `word` quoted as one argument for the system's command interpreter.
 std::string QuoteArgument(const std::string& word);
 
-// Ends the process `pid` at once.
-void EndProcess(long pid);
-
 // The id of the process behind a PID property value.
 long ProcessIdOf(int pidProperty);
 

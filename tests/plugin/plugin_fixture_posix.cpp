@@ -1,7 +1,6 @@
 // The POSIX side of the plug-in test fixture: paths as given, words quoted
 // for /bin/sh, processes read from /proc.
 #include <dirent.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -58,8 +57,6 @@ std::string QuoteArgument(const std::string& word) {
   }
   return q + "'";
 }
-
-void EndProcess(long pid) { kill(static_cast<pid_t>(pid), SIGKILL); }
 
 long ProcessIdOf(int pidProperty) { return pidProperty; }
 

@@ -23,13 +23,6 @@ std::string QuoteArgument(const std::string& word) {
   return "\"" + word + "\"";
 }
 
-void EndProcess(long pid) {
-  HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid));
-  if (process == nullptr) return;
-  TerminateProcess(process, 1);
-  CloseHandle(process);
-}
-
 long ProcessIdOf(int pidProperty) {
   HANDLE process = reinterpret_cast<HANDLE>(static_cast<intptr_t>(pidProperty));
   return static_cast<long>(GetProcessId(process));
