@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "host_build_timer.h"
 #include "plugin_loader.h"
 #include "rbhost.h"
 
@@ -80,26 +81,6 @@ double TimePython(const std::string& file) {
   return seconds;
 }
 
-// The host's own string building, timed: "REALBuildString" must copy the
-// collected bytes into a string the host owns, so its cost is the host's.
-using BuildFn = void* (*)(const char*, int);
-BuildFn g_realBuild = nullptr;
-double g_buildSeconds = 0;
-
-void* TimedBuild(const char* bytes, int length) {
-  double start = NowSeconds();
-  void* s = g_realBuild(bytes, length);
-  g_buildSeconds += NowSeconds() - start;
-  return s;
-}
-
-void* TimedResolve(const char* name) {
-  void* entry = rbhost::Resolve(name);
-  if (name == nullptr || std::strcmp(name, "REALBuildString") != 0) return entry;
-  g_realBuild = reinterpret_cast<BuildFn>(entry);
-  return reinterpret_cast<void*>(&TimedBuild);
-}
-
 void* NewShell() {
   void* shell = rbhost::NewInstance("Shell");
   rbhost::SetInteger(shell, "TimeOut", -1);
@@ -108,11 +89,11 @@ void* NewShell() {
 
 // One synchronous run; stores its time and the host's string-building part.
 bool TimeShellCat(void* shell, const std::string& file, double* total, double* build) {
-  g_buildSeconds = 0;
+  pwbench::ResetBuildSeconds();
   double start = NowSeconds();
   rbhost::Call(shell, "Execute(command as String)", "cat '" + file + "'");
   *total = NowSeconds() - start;
-  *build = g_buildSeconds;
+  *build = pwbench::BuildSeconds();
   return rbhost::GetInteger(shell, "ErrorCode") == 0;
 }
 
@@ -251,7 +232,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  plugin.main(&TimedResolve);
+  plugin.main(&pwbench::TimedResolve);
   if (limitOnly) return HostStringLimit() ? 0 : 1;
 
   std::string file = dir + "/pipewell-bench-" + std::to_string(getpid()) + ".dat";

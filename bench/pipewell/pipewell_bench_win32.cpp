@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "host_build_timer.h"
 #include "plugin_loader.h"
 #include "rbhost.h"
 
@@ -93,29 +94,9 @@ double TimePlainPipe(const std::string& command, long long expected) {
   return total == expected ? seconds : -1;
 }
 
-// The host's own string building, timed: "REALBuildString" must copy the
-// collected bytes into a string the host owns, so its cost is the host's.
-using BuildFn = void* (*)(const char*, int);
-BuildFn g_realBuild = nullptr;
-double g_buildSeconds = 0;
-
-void* TimedBuild(const char* bytes, int length) {
-  double start = NowSeconds();
-  void* s = g_realBuild(bytes, length);
-  g_buildSeconds += NowSeconds() - start;
-  return s;
-}
-
-void* TimedResolve(const char* name) {
-  void* entry = rbhost::Resolve(name);
-  if (name == nullptr || std::strcmp(name, "REALBuildString") != 0) return entry;
-  g_realBuild = reinterpret_cast<BuildFn>(entry);
-  return reinterpret_cast<void*>(&TimedBuild);
-}
-
 // One synchronous Execute; the seconds, or -1 when the bytes are not all there.
 double TimeShell(void* shell, const std::string& command, long long expected) {
-  g_buildSeconds = 0;
+  pwbench::ResetBuildSeconds();
   double start = NowSeconds();
   rbhost::Call(shell, "Execute(command as String)", command);
   double seconds = NowSeconds() - start;
@@ -146,7 +127,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  plugin.main(&TimedResolve);
+  plugin.main(&pwbench::TimedResolve);
   void* shell = rbhost::NewInstance("Shell");
   rbhost::SetInteger(shell, "TimeOut", -1);
 
@@ -162,7 +143,7 @@ int main(int argc, char** argv) {
     }
     plain.push_back(p);
     viaShell.push_back(s);
-    shellOwn.push_back(s - g_buildSeconds);
+    shellOwn.push_back(s - pwbench::BuildSeconds());
   }
   rbhost::DeleteInstance(shell);
   const double mb = static_cast<double>(sizeMb);

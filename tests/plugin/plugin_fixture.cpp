@@ -150,6 +150,12 @@ bool PluginTest::PollUntil(void* shell, const std::function<bool()>& done,
   return done();
 }
 
+long PluginTest::TimedExecute(void* shell, const std::string& command) {
+  long start = NowMs();
+  Execute(shell, command);
+  return NowMs() - start;
+}
+
 long PluginTest::ChildId(void* shell) {
   int pid = Pid(shell);
   return pid == 0 ? 0 : ProcessIdOf(pid);

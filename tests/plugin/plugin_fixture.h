@@ -49,6 +49,8 @@ class PluginTest : public ::testing::Test {
   void Execute(void* shell, const std::string& command);
   void Execute(void* shell, const std::string& command,
                const std::string& parameters);
+  // Executes `command` and returns the milliseconds Execute took.
+  long TimedExecute(void* shell, const std::string& command);
   std::string Result(void* shell, bool* isNil = nullptr);
   int ErrorCode(void* shell) { return rbhost::GetInteger(shell, "ErrorCode"); }
   int Pid(void* shell) { return rbhost::GetInteger(shell, "PID"); }

@@ -1,5 +1,4 @@
 // Synchronous Execute: output, exit codes, parameters and time limits.
-#include <chrono>
 #include <cstdio>
 
 #include "plugin_fixture.h"
@@ -12,14 +11,6 @@ class SyncTest : public PluginTest {
   void SetUp() override {
     PluginTest::SetUp();
     shell = NewShell(0);
-  }
-  // Runs `command` and returns the milliseconds Execute took.
-  long TimedRun(const std::string& command) {
-    auto start = std::chrono::steady_clock::now();
-    Execute(shell, command);
-    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 std::chrono::steady_clock::now() - start)
-                                 .count());
   }
   // Runs the helper writing `size` bytes of its pattern, and checks them.
   void ExpectPatternRun(long size) {
@@ -121,7 +112,7 @@ TEST_F(SyncTest, ResultEmptiedAtEachExecute) {
 TEST_F(SyncTest, ChildReadingInputWaitsUntilTheLimit) {
   // Standard input stays open and unwritten during a synchronous wait.
   rbhost::SetInteger(shell, "TimeOut", 150);
-  long took = TimedRun(Child("line out:never"));
+  long took = TimedExecute(shell, Child("line out:never"));
   EXPECT_EQ(ErrorCode(shell), -2);
   EXPECT_GE(took, 140);
 }
@@ -130,7 +121,7 @@ TEST_F(SyncTest, ChildReadingInputWaitsUntilTheLimit) {
 
 TEST_F(SyncTest, SmallLimitEndsChildWithMinusTwo) {
   rbhost::SetInteger(shell, "TimeOut", 100);
-  long took = TimedRun(Child("out:partial sleep:10000"));
+  long took = TimedExecute(shell, Child("out:partial sleep:10000"));
   EXPECT_EQ(ErrorCode(shell), -2);
   EXPECT_EQ(Result(shell), "Shell timed out");
   EXPECT_GE(took, 95);
@@ -166,7 +157,7 @@ TEST_F(SyncTest, LimitEndsEverythingTheChildStarted) {
   std::remove(pidfile.c_str());
   // Long enough for a slow system to start both processes.
   rbhost::SetInteger(shell, "TimeOut", 4000);
-  long took = TimedRun(Child("grandchild:" + pidfile + " sleep:20000"));
+  long took = TimedExecute(shell, Child("grandchild:" + pidfile + " sleep:20000"));
   EXPECT_EQ(ErrorCode(shell), -2);
   EXPECT_LT(took, 10000);
   long grandchild = ReadPidFile(pidfile);
@@ -177,7 +168,7 @@ TEST_F(SyncTest, LimitEndsEverythingTheChildStarted) {
 
 TEST_F(SyncTest, ExitIsSeenPromptlyWhenChildClosesItsOutputEarly) {
   rbhost::SetInteger(shell, "TimeOut", 5000);
-  long took = TimedRun(Child("out:bye closeout sleep:200 exit:6"));
+  long took = TimedExecute(shell, Child("out:bye closeout sleep:200 exit:6"));
   EXPECT_EQ(ErrorCode(shell), 6);
   EXPECT_EQ(Result(shell), "bye");
   EXPECT_LT(took, 2000);

@@ -2,8 +2,6 @@
 // 259 and the working folder.
 #include <windows.h>
 
-#include <chrono>
-
 #include "plugin_fixture.h"
 
 namespace pwtest {
@@ -15,20 +13,13 @@ class SyncWin32Test : public PluginTest {
     PluginTest::SetUp();
     shell = NewShell(0);
   }
-  long TimedRun(const std::string& command) {
-    auto start = std::chrono::steady_clock::now();
-    Execute(shell, command);
-    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 std::chrono::steady_clock::now() - start)
-                                 .count());
-  }
   void* shell = nullptr;
 };
 
 TEST_F(SyncWin32Test, ExitCode259IsAnExitNotARunningChild) {
   // 259 is also STILL_ACTIVE, what a running child's exit code reads.
   rbhost::SetInteger(shell, "TimeOut", 4000);
-  long took = TimedRun("exit 259");
+  long took = TimedExecute(shell, "exit 259");
   EXPECT_EQ(ErrorCode(shell), 259);
   EXPECT_EQ(Result(shell), "");
   EXPECT_LT(took, 3000);
