@@ -6,67 +6,43 @@
 
 #include <cerrno>
 
-namespace {
+AppendFile::~AppendFile() { Close(); }
 
-int64_t g_iFailAfter = -1;
-
-// Writes all of `sBytes` to `fd`. False on the first failed write.
-bool WriteAll(int fd, std::string_view sBytes) {
-  int64_t iAllowed = g_iFailAfter;
-  const char* p = sBytes.data();
-  size_t left = sBytes.size();
-  while (left > 0) {
-    size_t n = left;
-    if (iAllowed >= 0) {
-      if (iAllowed == 0) {
-        errno = ENOSPC;
-        return false;
-      }
-      if (static_cast<int64_t>(n) > iAllowed) n = static_cast<size_t>(iAllowed);
-    }
-    ssize_t got = write(fd, p, n);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    p += got;
-    left -= static_cast<size_t>(got);
-    if (iAllowed >= 0) iAllowed -= got;
-  }
-  return true;
+bool AppendFile::Open(const sString& sFile) {
+  fd_ = open(sFile.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  return fd_ >= 0;
 }
 
-// Waits until the file's data is on the disk. File systems that cannot sync
-// (special mounts) count as synced.
-bool Synced(int fd) {
+int64_t AppendFile::Length() {
+  struct stat st;
+  return fstat(fd_, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+}
+
+int64_t AppendFile::WriteSome(const char* p, size_t n) {
+  for (;;) {
+    const ssize_t got = write(fd_, p, n);
+    if (got >= 0 || errno != EINTR) return got > 0 ? got : -1;
+  }
+}
+
+bool AppendFile::Sync() {
   int rc;
   do {
-    rc = fdatasync(fd);
+    rc = fdatasync(fd_);
   } while (rc != 0 && errno == EINTR);
+  // File systems that cannot sync (special mounts) count as synced.
   return rc == 0 || errno == EINVAL || errno == EROFS;
 }
 
-}  // namespace
-
-bool AppendWhole(const sString& sFile, std::string_view sBytes) {
-  int fd = open(sFile.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-  if (fd < 0) return false;
-  // Changing commands hold the catalogue lock, so nobody else appends
-  // between this size and the write.
-  struct stat st;
-  if (fstat(fd, &st) != 0) {
-    close(fd);
-    return false;
-  }
-  // Some file systems report a full disk only when the data goes to it, so
-  // the record counts as written once it is on the disk.
-  bool bOk = WriteAll(fd, sBytes) && Synced(fd);
-  if (!bOk) {
-    // Cutting frees space, so it does not fail for the reason the write did.
-    if (ftruncate(fd, st.st_size) == 0) fdatasync(fd);
-  }
-  if (close(fd) != 0) bOk = false;
-  return bOk;
+bool AppendFile::CutTo(int64_t iLength) {
+  return ftruncate(fd_, static_cast<off_t>(iLength)) == 0;
 }
 
-void FailAppendsAfterForTest(int64_t iBytes) { g_iFailAfter = iBytes; }
+bool AppendFile::Close() {
+  if (fd_ < 0) return true;
+  const int fd = fd_;
+  fd_ = -1;
+  // The descriptor is gone even when close reports EINTR; trying again
+  // could close one another thread has just been given.
+  return close(fd) == 0;
+}
