@@ -70,7 +70,9 @@ std::vector<Line> StoreModel::Lines() const {
 long StoreModel::Header(const std::vector<Line>& lines,
                         const std::string& sRec) const {
   for (size_t i = 0; i < lines.size(); ++i)
-    if (BracketName(lines[i].sText) == sRec) return static_cast<long>(i);
+    if (!lines[i].sText.empty() && lines[i].sText[0] == '[' &&
+        BracketName(lines[i].sText) == sRec)
+      return static_cast<long>(i);
   return -1;
 }
 
@@ -155,8 +157,7 @@ Outcome StoreModel::AddMovie(const std::string& sRec,
   return Append(sRec, MovieBody(values));
 }
 
-// A name no record can hold is refused: by the format rule it could be the
-// bracket name of a line that is no header (an empty one).
+// A name no record can hold is refused before any lookup.
 Outcome StoreModel::DelRec(const std::string& sRec) const {
   if (!IsName(sRec)) return Refused();
   const std::vector<Line> lines = Lines();

@@ -63,7 +63,8 @@ class StoreModel {
 
  private:
   std::vector<Line> Lines() const;
-  // The number of the record's header line, or -1.
+  // The number of the record's header line (the first line that begins
+  // with "[" and has the bracket name `sRec`), or -1.
   long Header(const std::vector<Line>& lines, const std::string& sRec) const;
   // The number of the line that ends the body after header line `h`.
   static size_t BodyEnd(const std::vector<Line>& lines, size_t h);

@@ -50,18 +50,26 @@ bool AppendRecord(const sString& sFile, std::string_view sRec,
   return AppendWhole(sFile, sBlock);
 }
 
+bool IsHeaderOf(std::string_view line, std::string_view sRec) {
+  return StartsRecord(line) && BracketName(line) == sRec;
+}
+
 bool SeekHeader(LineReader* reader, const sString& sRec,
                 std::string_view* header, ScratchFile* copy,
                 int64_t* pLines) {
-  // A line whose bracket name is sRec holds sRec, so lines without it are
-  // passed over in bulk.
+  // A header line of sRec begins with "[" sRec "]", or, without a "]", is
+  // sRec itself; lines holding neither are passed over in bulk.
+  const sString sBracketed = "[" + sRec + "]";
+  const bool bWholeLine = StartsRecord(sRec) &&
+                          sRec.find(']') == sString::npos;
   for (;;) {
-    std::string_view skipped = reader->SkipToLineWith(sRec);
+    std::string_view skipped =
+        reader->SkipToLineWith(sBracketed, bWholeLine ? sRec : sString());
     if (copy != nullptr) copy->Write(skipped);
     if (pLines != nullptr) *pLines = AddLineBreaks(*pLines, skipped);
     std::string_view line;
     if (!reader->Next(&line)) return false;
-    if (BracketName(line) == sRec) {
+    if (IsHeaderOf(line, sRec)) {
       *header = line;
       return true;
     }

@@ -42,8 +42,12 @@ bool IsRecordName(std::string_view sRec);
 bool AppendRecord(const sString& sFile, std::string_view sRec,
                   std::string_view sBody);
 
-// Reads up to and including the record's header line, the first line whose
-// bracket name is `sRec`, and stores it in `*header`. The lines before it are
+// True when `line` is a header line of record `sRec`: it begins with "[" and
+// its bracket name is `sRec`. A bracketed word inside a value heads nothing.
+bool IsHeaderOf(std::string_view line, std::string_view sRec);
+
+// Reads up to and including the record's header line, the first line that
+// IsHeaderOf `sRec`, and stores it in `*header`. The lines before it are
 // copied to `copy` (each with its own line end) when given, and their number is
 // added to `*pLines` when given. False when no line carries the name.
 bool SeekHeader(LineReader* reader, const sString& sRec,

@@ -4,10 +4,11 @@
 // appended as two line ends, "[" name "]", then a line end and key "=" value
 // per field, with no line end after the last field. Written line ends are the
 // system's ("\r\n" on Windows, "\n" elsewhere); either kind reads the same
-// (see get-put-line.h). A record's header line is found by its
-// bracket name (text after the first "[" up to the next "]"; the whole line
-// when there is no such "]"); its body runs to the next line whose first byte
-// is "[". The object only remembers the file's name: every operation opens,
+// (see get-put-line.h). A record's header line is a line whose first byte is
+// "[" and whose bracket name (text after that "[" up to the next "]"; the
+// whole line when there is no such "]") is the record's name; a bracketed
+// word inside a value heads nothing. The body runs to the next line whose
+// first byte is "[". The object only remembers the file's name: every operation opens,
 // scans and closes the file by name.
 #ifndef FLORRIN_SMDB_STXTDB_H_
 #define FLORRIN_SMDB_STXTDB_H_
@@ -50,7 +51,7 @@ class sTxtDB {
 
   // Appends a record with the single field "field". False when the store is
   // closed, `sRec` is empty or holds "]", an argument holds "\n", a line
-  // already carries the bracket name `sRec` or the caller may not change the
+  // already heads a record named `sRec` or the caller may not change the
   // file (file untouched in each case), or the write failed (file as it
   // was: an append is all or nothing).
   virtual bool addRec(const sString& sRec, const sString& sField1);
@@ -69,7 +70,7 @@ class sTxtDB {
   // addRec refuses any other name.
   static bool isName(const sString& sRec);
 
-  // True when some line of the store file has the bracket name `sRec` (so
+  // True when some line of the store file heads a record named `sRec` (so
   // addRec would refuse it); also true on a closed store and when the file
   // can no longer be read.
   bool isRec(const sString& sRec);

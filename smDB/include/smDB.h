@@ -23,7 +23,7 @@ class smDB : public sTxtDB {
 
   // Appends a movie record. False when the store is closed, the title is
   // empty or holds "]", any of the twelve values holds "\n", a line already
-  // carries the bracket name `sRec` or the caller may not change the file
+  // heads a record named `sRec` or the caller may not change the file
   // (file untouched in each case), or the write failed (file as it was).
   virtual bool addRec(const sString& sRec, const sString& sPlot,
                       const sString& sTag, const sString& sRate,

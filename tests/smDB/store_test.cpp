@@ -61,24 +61,36 @@ TEST_F(StoreTest, GetFindsFieldsByExactKeyInTheRecordBody) {
   EXPECT_EQ("!not found!", store_.getRec("a", "k"));
 }
 
-TEST_F(StoreTest, BracketNamesComeFromAnyLine) {
-  // A header line with text after "]", a bracketed word inside a value, a
-  // line without "]" and a line without brackets are all candidate names.
-  Given(kHeader + "\n\n[A]\r\nplot=see [B] here\nv=1\n[C\nw=2\nplain]x\ny=3");
+TEST_F(StoreTest, OnlyALineBeginningWithABracketHeadsARecord) {
+  // Text after "]" and a CR LF line end keep the name; a line without "]"
+  // is named by all of it. A bracketed word inside a value, a line without
+  // brackets and the store header line head nothing.
+  Given(kHeader + "\n\n[A] x\r\nplot=see [B] here\nv=1\n[C\nw=2\nplain]x\n"
+                  "y=3\n[B]\nv=4");
   EXPECT_EQ("1", store_.getRec("A", "v"));
-  EXPECT_EQ("1", store_.getRec("B", "v"));   // body starts at the plot line
-  EXPECT_EQ("2", store_.getRec("[C", "w"));  // no "]": the whole line
-  EXPECT_EQ("3", store_.getRec("plain", "y"));
+  EXPECT_EQ("4", store_.getRec("B", "v"));
+  EXPECT_EQ("2", store_.getRec("[C", "w"));
+  EXPECT_EQ("!not found!", store_.getRec("plain", "y"));
   EXPECT_EQ("!not found!", store_.getRec("1.0.0-TALVERO_sTxtDB", "x"));
+  EXPECT_EQ("!not found!", store_.getRec("", "v"));
+  Given(kHeader + "[]\nv=0");
+  EXPECT_EQ("0", store_.getRec("", "v"));
 }
 
-TEST_F(StoreTest, AddRefusesNamesThatAnyLineCarries) {
-  Given(kAlphaBeta + "\nplot=[Gamma]");
+TEST_F(StoreTest, AddRefusesNamesThatHeadARecord) {
+  const std::string start = kAlphaBeta + "\nplot=[Gamma]";
+  Given(start);
   EXPECT_FALSE(store_.addRec("Alpha", "x"));
-  EXPECT_FALSE(store_.addRec("Gamma", "x"));
-  EXPECT_FALSE(store_.addRec("", "x"));  // the empty lines
-  EXPECT_FALSE(store_.addRec("1.0.0-TALVERO_sTxtDB", "x"));
-  EXPECT_EQ(kAlphaBeta + "\nplot=[Gamma]", Now());
+  EXPECT_FALSE(store_.addRec("Beta", "x"));
+  EXPECT_EQ(start, Now());
+  // Neither a bracketed word in a value nor the store header line is a
+  // record's header.
+  EXPECT_TRUE(store_.addRec("Gamma", "g"));
+  EXPECT_TRUE(store_.addRec("1.0.0-TALVERO_sTxtDB", "h"));
+  EXPECT_EQ(start + Written("\n\n[Gamma]\nfield=g\n\n[1.0.0-TALVERO_sTxtDB]"
+                            "\nfield=h"),
+            Now());
+  EXPECT_EQ("h", store_.getRec("1.0.0-TALVERO_sTxtDB", "field"));
 }
 
 TEST_F(StoreTest, EditReplacesOneFieldLine) {
