@@ -19,10 +19,6 @@
 // again and that cut flushed to the disk.
 bool AppendWhole(const sString& sFile, std::string_view sBytes);
 
-// For tests: from now on each append writes at most `iBytes` bytes and then
-// fails as on a full disk. A negative value ends that.
-void FailAppendsAfterForTest(int64_t iBytes);
-
 // The system's side of AppendWhole (file-append_<platform>.cpp): one file,
 // opened for writing at its end.
 class AppendFile {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "file-faults.h"
 #include "line-count.h"
 #include "line-reader.h"
 #include "read-open.h"
@@ -24,17 +25,23 @@ int GetNoOfLines(const sString& sFileName) {
   // Counting needs no line assembly: scan big blocks for "\n" directly.
   std::vector<char> block(1 << 20);
   int64_t iCount = 0;
-  size_t got = std::fread(block.data(), 1, block.size(), f);
-  // A file that opens but fails its first read (a folder, on POSIX) cannot
-  // be read.
-  if (got == 0 && std::ferror(f)) {
-    std::fclose(f);
-    return -1;
-  }
-  for (; got > 0; got = std::fread(block.data(), 1, block.size(), f))
+  // A file that fails a read (a folder, on POSIX, at the first one) cannot
+  // be counted.
+  bool bFailed = false;
+  for (;;) {
+    if (FileCallFails(FileCall::kRead)) {
+      bFailed = true;
+      break;
+    }
+    const size_t got = std::fread(block.data(), 1, block.size(), f);
+    if (got == 0) {
+      bFailed = std::ferror(f) != 0;
+      break;
+    }
     iCount = AddLineBreaks(iCount, std::string_view(block.data(), got));
+  }
   std::fclose(f);
-  return NarrowLineCount(iCount);
+  return bFailed ? -1 : NarrowLineCount(iCount);
 }
 
 sString GetLine(const sString& sFileName, int LineNo) {
@@ -54,7 +61,17 @@ bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite) {
 
 bool ReplaceLine(const sString& sFileName, int64_t LineNo,
                  std::string_view strToWrite) {
+  return ReplaceLineOf(sFileName, LineNo, strToWrite, false);
+}
+
+bool ReplaceLineOf(const sString& sFileName, int64_t LineNo,
+                   std::string_view strToWrite, bool bMustExist) {
   if (LineNo < 0) return false;
+  // A file that exists but cannot be read is no empty file: writing the new
+  // line over it would lose everything it holds.
+  LineReader reader;
+  const bool bOpen = reader.Open(sFileName);
+  if (!bOpen && (reader.Failed() || bMustExist)) return false;
   ScratchFile scratch("tempout");
   if (!scratch.Open(sFileName)) return false;
 
@@ -62,8 +79,7 @@ bool ReplaceLine(const sString& sFileName, int64_t LineNo,
   // last line of a file that ends with "\n" is not an entry; a missing file
   // has no entries.
   int64_t iEntries = 0;
-  LineReader reader;
-  if (reader.Open(sFileName)) {
+  if (bOpen) {
     std::string_view line;
     for (;;) {
       // Whole lines before and after entry LineNo are copied as they stand.
@@ -87,6 +103,10 @@ bool ReplaceLine(const sString& sFileName, int64_t LineNo,
       ++iEntries;
     }
     reader.Close();
+    if (reader.Failed()) {
+      scratch.Discard();
+      return false;
+    }
   }
   // Pad with empty entries up to LineNo, then append the new one.
   for (; iEntries < LineNo; ++iEntries) scratch.WriteLine("");

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "file-faults.h"
 #include "read-open.h"
 
 namespace {
@@ -32,6 +33,8 @@ LineReader::LineReader(size_t iBlockSize)
       end_(0),
       carry_handed_(false),
       done_(true),
+      missing_(false),
+      failed_(false),
       ended_by_newline_(false),
       ended_by_crlf_(false) {}
 
@@ -39,28 +42,28 @@ LineReader::~LineReader() { Close(); }
 
 bool LineReader::Open(const sString& sFile) {
   Close();
+  missing_ = failed_ = false;
   // As bytes: a text-mode stream on Windows ends the file at the first byte
   // 0x1A, and every rewrite would then lose what follows it. Line ends are
   // recognised here instead, the same way on every system.
-  file_ = OpenForReading(sFile);
-  if (file_ == nullptr) return false;
-  // POSIX systems open a folder for reading and fail only on the first read;
-  // to the callers that is a file that cannot be read.
-  int c = std::fgetc(file_);
-  if (c == EOF && std::ferror(file_)) {
-    Close();
+  file_ = OpenForReading(sFile, &missing_);
+  if (file_ == nullptr) {
+    failed_ = !missing_;
     return false;
   }
-  if (c != EOF) std::ungetc(c, file_);
   buffer_.resize(block_size_);
-  needle_.Forget();
-  other_.Forget();
   pos_ = end_ = 0;
   carry_.clear();
   carry_handed_ = false;
   done_ = false;
   ended_by_newline_ = false;
   ended_by_crlf_ = false;
+  // POSIX systems open a folder for reading and fail only on the first read;
+  // to the callers that is a file that cannot be read.
+  if (!Fill() && failed_) {
+    Close();
+    return false;
+  }
   return true;
 }
 
@@ -72,7 +75,14 @@ void LineReader::Close() {
 
 bool LineReader::Fill() {
   if (file_ == nullptr) return false;
-  size_t got = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  size_t got = 0;
+  if (FileCallFails(FileCall::kRead)) {
+    failed_ = true;
+  } else {
+    got = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    // A short read that hit an error is followed by one that reads nothing.
+    if (got == 0 && std::ferror(file_)) failed_ = true;
+  }
   needle_.Forget();
   other_.Forget();
   pos_ = 0;
@@ -109,9 +119,14 @@ bool LineReader::Next(std::string_view* line) {
     carry_.append(start, avail);
     pos_ = end_;
     if (!Fill()) {
+      Close();
+      // What a failed read cut short is no line of the file.
+      if (failed_) {
+        carry_.clear();
+        return false;
+      }
       // End of file: whatever follows the last "\n" is the last line, even
       // when it is empty.
-      Close();
       ended_by_newline_ = false;
       ended_by_crlf_ = false;
       carry_handed_ = true;

@@ -13,7 +13,10 @@
 
 // Opens `sFile` for reading as bytes ("rb"), or returns null. Where the
 // system refuses access while another program replaces or holds the file,
-// tries again for up to about a second before giving up.
-FILE* OpenForReading(const sString& sFile);
+// tries again for up to about a second before giving up. On null,
+// `*pMissing` (when given) tells a file that does not exist (true) from one
+// that exists but could not be opened: held by another program, not
+// permitted, or failing (false).
+FILE* OpenForReading(const sString& sFile, bool* pMissing = nullptr);
 
 #endif  // FLORRIN_SMDB_READ_OPEN_H_

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+#include "file-faults.h"
+
 namespace {
 
 // A replace takes a few milliseconds; a writer holding the file without
@@ -13,11 +15,14 @@ constexpr DWORD kPauseMs = 10;
 
 }  // namespace
 
-FILE* OpenForReading(const sString& sFile) {
+FILE* OpenForReading(const sString& sFile, bool* pMissing) {
+  if (pMissing != nullptr) *pMissing = false;
+  if (FileCallFails(FileCall::kOpen)) return nullptr;
   for (int iTry = 1;; ++iTry) {
     FILE* f = std::fopen(sFile.c_str(), "rb");
     // The C runtime reports sharing violations and files pending deletion
     // as EACCES; a missing file (ENOENT) is not waited for.
+    if (f == nullptr && errno == ENOENT && pMissing != nullptr) *pMissing = true;
     if (f != nullptr || errno != EACCES || iTry >= kTries) return f;
     Sleep(kPauseMs);
   }

@@ -115,5 +115,10 @@ bool FinishRecordRewrite(LineReader* reader, ScratchFile* scratch) {
     CopyRest(reader, scratch);
   }
   reader->Close();
+  // A read that failed cut the copy short: it must not replace the file.
+  if (reader->Failed()) {
+    scratch->Discard();
+    return false;
+  }
   return scratch->PutInPlace();
 }

@@ -49,7 +49,8 @@ bool IsHeaderOf(std::string_view line, std::string_view sRec);
 // Reads up to and including the record's header line, the first line that
 // IsHeaderOf `sRec`, and stores it in `*header`. The lines before it are
 // copied to `copy` (each with its own line end) when given, and their number is
-// added to `*pLines` when given. False when no line carries the name.
+// added to `*pLines` when given. False when no line carries the name, or
+// when a read failed (see LineReader::Failed).
 bool SeekHeader(LineReader* reader, const sString& sRec,
                 std::string_view* header, ScratchFile* copy = nullptr,
                 int64_t* pLines = nullptr);
@@ -75,7 +76,8 @@ bool BeginRecordRewrite(const sString& sFile, const sString& sRec,
                         std::string_view* header);
 // Drops the rest of the old body, copies everything from the next header
 // line on, and puts the scratch file in place of the store file. True when
-// the new file is in place.
+// the new file is in place; when a read fails, the scratch file is removed
+// and the store file left as it was.
 bool FinishRecordRewrite(LineReader* reader, ScratchFile* scratch);
 
 #endif  // FLORRIN_SMDB_RECORD_LINES_H_

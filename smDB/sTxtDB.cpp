@@ -61,7 +61,7 @@ bool sTxtDB::isRec(const sString& sRec) {
   // it is taken keeps addRec from creating a new file by appending.
   if (!reader.Open(DBfile)) return true;
   std::string_view header;
-  return SeekHeader(&reader, sRec, &header);
+  return SeekHeader(&reader, sRec, &header) || reader.Failed();
 }
 
 sString sTxtDB::getRec(const sString& sRec, const sString& sField) {
@@ -92,7 +92,7 @@ bool sTxtDB::editRec(const sString& sRec, const sString& sField,
     std::string_view key, value;
     if (SplitField(line, &key, &value) && key == sField) {
       reader.Close();
-      return ReplaceLine(DBfile, n, sField + "=" + sValue);
+      return ReplaceLineOf(DBfile, n, sField + "=" + sValue, true);
     }
   }
   return false;

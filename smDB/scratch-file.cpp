@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "file-faults.h"
 #include "file-identity.h"
 #include "file-replace.h"
 #include "line-end.h"
@@ -21,7 +22,12 @@ constexpr int64_t kWriteBackStep = 4 << 20;
 }  // namespace
 
 ScratchFile::ScratchFile(const sString& sName)
-    : name_(sName), file_(nullptr), written_(0), written_back_(0) {}
+    : name_(sName),
+      file_(nullptr),
+      failed_(false),
+      written_(0),
+      written_back_(0),
+      next_write_(0) {}
 
 ScratchFile::~ScratchFile() {
   if (file_ != nullptr) std::fclose(file_);
@@ -33,11 +39,14 @@ bool ScratchFile::Open(const sString& sFile) {
   if (!RewriteTarget(sFile, &target_) || !MayChange(target_)) return false;
   // Beside the target, so that the final move stays on one file system.
   path_ = Beside(target_, name_);
+  if (FileCallFails(FileCall::kOpen)) return false;
   file_ = CreateScratchFor(path_, target_);
   if (file_ == nullptr) return false;
   buffer_.resize(kBufferSize);
   std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
   written_ = written_back_ = 0;
+  next_write_ = kBufferSize;
+  failed_ = false;
   return true;
 }
 
@@ -61,16 +70,30 @@ void ScratchFile::CopyLine(std::string_view sText, std::string_view sEnd) {
 
 void ScratchFile::Wrote(size_t n) {
   written_ += static_cast<int64_t>(n);
+  // The stream hands the system a full buffer at a time: that is where a
+  // write can fail.
+  if (written_ >= next_write_) {
+    next_write_ = written_ - written_ % kBufferSize + kBufferSize;
+    if (FileCallFails(FileCall::kWrite)) failed_ = true;
+  }
   if (written_ - written_back_ >= kWriteBackStep)
     written_back_ = StartWriteBack(file_, written_back_, written_);
 }
 
 bool ScratchFile::PutInPlace() {
   if (file_ == nullptr) return false;
-  bool bWritten = std::ferror(file_) == 0 && FlushToDisk(file_);
-  bool bClosed = std::fclose(file_) == 0;
+  // The flush writes what the buffer still holds, then the file goes to the
+  // disk.
+  const bool bRest = written_ + static_cast<int64_t>(kBufferSize) > next_write_;
+  bool bWritten = !failed_ && std::ferror(file_) == 0 &&
+                  !(bRest && FileCallFails(FileCall::kWrite)) &&
+                  !FileCallFails(FileCall::kFlush) &&
+                  !FileCallFails(FileCall::kSync) && FlushToDisk(file_);
+  bool bClosed = !FileCallFails(FileCall::kClose);
+  bClosed = std::fclose(file_) == 0 && bClosed;
   file_ = nullptr;
   if (!bWritten || !bClosed) return false;
+  if (FileCallFails(FileCall::kRename)) return false;
   return MoveIntoPlace(path_, target_);
 }
 

@@ -55,9 +55,11 @@ class ScratchFile {
   sString path_;    // where the scratch file was made
   sString target_;  // the file it replaces
   FILE* file_;
+  bool failed_;  // a write failed
   std::vector<char> buffer_;
   int64_t written_;       // bytes written to the stream so far
   int64_t written_back_;  // bytes whose write-back has been started
+  int64_t next_write_;    // where the stream's buffer fills up next
 };
 
 #endif  // FLORRIN_SMDB_SCRATCH_FILE_H_

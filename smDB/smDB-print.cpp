@@ -161,6 +161,8 @@ bool smDB::printRec(const sString& sRec) {
     int i = MovieKeyIndex(key);
     if (i >= 0) values[i].assign(value);
   }
+  // Values from a body that a failed read cut short are not printed.
+  if (reader.Failed()) return false;
   RemFromStr(&values[kPicField], "\r");
   for (const sString& sValue : values) PrintItem(sValue);
   return true;

@@ -29,8 +29,8 @@ int del(const sString& sFile);
 int ren(const sString& sFile, const sString& sFileNew);
 
 // The number of the file's last line, i.e. the count of "\n" bytes; 0 for an
-// empty file; -1 when the file cannot be opened for reading, or when the
-// count is too large for an int.
+// empty file; -1 when the file cannot be opened or read, or when the count
+// is too large for an int.
 int GetNoOfLines(const sString& sFileName);
 
 // Line `LineNo` of the file without its "\n", or "!err GetLine!" when the
@@ -43,17 +43,24 @@ sString GetLine(const sString& sFileName, int LineNo);
 // empty lines to `LineNo` entries when shorter, entry `LineNo` is replaced or
 // appended, and every entry is written followed by its line end: the one it
 // had, or the system's line end for new entries and the old last line. A
-// missing file counts as empty. The scratch file is flushed to disk and put in place with
-// one atomic replace, so the file is never missing; the new file keeps the
-// old one's permissions, and a symbolic link keeps pointing to the rewritten
-// file (see file-identity.h). Returns true when the new file is in place;
-// false for a negative `LineNo` or a file the caller may not change (nothing
-// written), or when the rewrite could not be completed (the old file is then
-// unchanged).
+// file that does not exist counts as empty. The scratch file is flushed to
+// disk and put in place with one atomic replace, so the file is never
+// missing; the new file keeps the old one's permissions, and a symbolic link
+// keeps pointing to the rewritten file (see file-identity.h). Returns true
+// when the new file is in place; false for a negative `LineNo`, a file the
+// caller may not change or one that exists but cannot be opened or read
+// (nothing written), or when the rewrite could not be completed (the old
+// file is then unchanged).
 bool PutLine(const sString& sFileName, int LineNo, const sString& strToWrite);
 
 // PutLine for any line number, also beyond what an int can hold.
 bool ReplaceLine(const sString& sFileName, int64_t LineNo,
                  std::string_view strToWrite);
+
+// ReplaceLine that, with `bMustExist`, also fails (nothing written) when
+// the file does not exist: for a file that was read a moment ago, whose
+// absence now means it was removed meanwhile.
+bool ReplaceLineOf(const sString& sFileName, int64_t LineNo,
+                   std::string_view strToWrite, bool bMustExist);
 
 #endif  // FLORRIN_SMDB_GET_PUT_LINE_H_

@@ -36,17 +36,26 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // Opens `sFile` for reading as bytes (see read-open.h). False when it
-  // cannot be opened, or opens but its first read fails (a folder, on some
-  // systems).
+  // Opens `sFile` for reading as bytes (see read-open.h) and reads its
+  // first block. False when it cannot be opened or that read fails (a
+  // folder, on some systems); Missing and Failed then tell why.
   bool Open(const sString& sFile);
+
+  // True after an Open that failed because no file of that name exists.
+  bool Missing() const { return missing_; }
+
+  // True when the file exists but could not be opened, or a read failed.
+  // A failed read ends the lines at once: Next reports no more lines and
+  // hands out nothing of a line it had begun, so a caller that checks
+  // Failed after its scan never takes part of the file for all of it.
+  bool Failed() const { return failed_; }
 
   // Closes the file; Next then reports no more lines. Safe to call twice.
   void Close();
 
   // Stores the next line in `*line` and returns true, or returns false after
   // the last line has been handed out. `*line` stays valid until the next
-  // call of Next or Close. A read error ends the file like end of file does.
+  // call of Next or Close. A read error ends the lines too (see Failed).
   bool Next(std::string_view* line);
 
   // True when the line last handed out was ended by "\n", i.e. it is not the
@@ -101,7 +110,8 @@ class LineReader {
   // Skips the buffered bytes up to `upto`, a line start, and returns them.
   std::string_view SkipTo(size_t upto);
 
-  // Reads the next block into the buffer; false at end of file or on error.
+  // Reads the next block into the buffer; false at end of file or on error
+  // (failed_ set).
   bool Fill();
 
   FILE* file_;
@@ -112,6 +122,8 @@ class LineReader {
   sString carry_;        // a line that spans blocks is assembled here
   bool carry_handed_;    // carry_ was handed out and must be cleared first
   bool done_;            // the last line has been handed out
+  bool missing_;         // Open found no such file
+  bool failed_;          // the file could not be opened or read
   bool ended_by_newline_;
   bool ended_by_crlf_;   // ... and a "\r" stood before that "\n"
   Needle needle_;

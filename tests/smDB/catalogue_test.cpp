@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "file-append.h"
+#include "failing_file_calls.h"
 #include "output.h"
 #include "smDB.h"
 #include "support/eol.h"

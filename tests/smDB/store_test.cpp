@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "file-append.h"
+#include "failing_file_calls.h"
 #include "sTxtDB.h"
 #include "support/eol.h"
 #include "support/file_util.h"
