@@ -19,7 +19,8 @@ extern const sString DBfile;
 void ShowHelp();
 
 // Listings: record names each followed by "|", in file order or sorted by
-// unsigned byte comparison; "No DB file found. !error!" without a catalogue.
+// unsigned byte comparison; "No DB file found. !error!" without a catalogue,
+// "!error!" (and no names) when it exists but cannot be opened or read.
 void fList();
 void fListByName();
 

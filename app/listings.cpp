@@ -12,6 +12,7 @@
 namespace {
 
 constexpr char kNoFile[] = "No DB file found. !error!";
+constexpr char kUnreadable[] = "!error!";
 
 // The name of a header line: from after its "[" to before the first "]";
 // without a "]" it is the whole line, "[" included.
@@ -38,15 +39,20 @@ void NamesIn(std::string_view sLines, Fn& fn) {
 
 // Calls `fn` with the name of every header line, in file order. The reader
 // hands out every line that is wholly in memory at once, and the one line
-// that spans two blocks on its own. False when the file cannot be read.
+// that spans two blocks on its own. False when the file cannot be opened or
+// read; `*pMissing` then tells whether it does not exist.
 template <typename Fn>
-bool ForEachName(const sString& sFile, Fn fn) {
+bool ForEachName(const sString& sFile, Fn fn, bool* pMissing) {
   LineReader reader;
-  if (!reader.Open(sFile)) return false;
+  *pMissing = false;
+  if (!reader.Open(sFile)) {
+    *pMissing = reader.Missing();
+    return false;
+  }
   std::string_view sLine;
   for (;;) {
     NamesIn(reader.SkipWholeLines(), fn);
-    if (!reader.Next(&sLine)) return true;
+    if (!reader.Next(&sLine)) return !reader.Failed();
     NamesIn(sLine, fn);
   }
 }
@@ -76,8 +82,19 @@ uint64_t KeyAfter(std::string_view sName, size_t iPrefix) {
 void ShowHelp() { Print("!err in parameters!\n"); }
 
 void fList() {
-  if (!ForEachName(DBfile, [](std::string_view sName) { PrintItem(sName); }))
-    Print(kNoFile);
+  // Printed only once the whole file is read: a read that fails part-way
+  // shows no list.
+  sString sList;
+  bool bMissing;
+  if (ForEachName(DBfile,
+                  [&sList](std::string_view sName) {
+                    sList.append(sName).append("|");
+                  },
+                  &bMissing)) {
+    Print(sList);
+  } else {
+    Print(bMissing ? kNoFile : kUnreadable);
+  }
 }
 
 void fListByName() {
@@ -85,12 +102,13 @@ void fListByName() {
   // string per name to allocate, and nothing but small records moved.
   sString sAll;
   std::vector<SortName> vNames;
+  bool bMissing;
   bool bRead = ForEachName(DBfile, [&sAll, &vNames](std::string_view sName) {
     vNames.push_back({0, sAll.size(), sName.size()});
     sAll.append(sName);
-  });
+  }, &bMissing);
   if (!bRead) {
-    Print(kNoFile);
+    Print(bMissing ? kNoFile : kUnreadable);
     return;
   }
   auto view = [&sAll](const SortName& n) {

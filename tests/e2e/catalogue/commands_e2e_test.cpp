@@ -232,11 +232,15 @@ TEST_F(CommandsTest, TitlesHoldingACloseBracketOrNothingAreRefused) {
   EXPECT_EQ("Big|", Run({"--list"}));
 }
 
-TEST_F(CommandsTest, ACatalogueThatCannotBeReadFailsLikeAMissingOne) {
-  // A folder named "db" opens on some systems but yields no bytes.
+TEST_F(CommandsTest, ACatalogueThatCannotBeReadFailsWithTheFailureMarker) {
+  // A folder named "db" opens on some systems but yields no bytes. It is
+  // there, so the listings do not claim that no catalogue was found.
   std::filesystem::create_directory(dir_.File("db"));
-  EXPECT_EQ("No DB file found. !error!", Run({"--list"}));
-  EXPECT_EQ("No DB file found. !error!", Run({"--listbyname"}));
+  EXPECT_EQ("!error!", Run({"--list"}));
+  EXPECT_EQ("!error!", Run({"--listbyname"}));
+  EXPECT_EQ("!error!", Run({"--get", "a", "plot"}));
+  EXPECT_EQ("!error!", Run({"--printrec", "a"}));
+  EXPECT_EQ("!error!", Run({"--edit", "a", "plot", "x"}));
   EXPECT_EQ("!error! Could not open DataBase.",
             Run(Movie("--change", "a", "x")));
   EXPECT_EQ("!error!", Run({"--filter", "plot", "x"}));

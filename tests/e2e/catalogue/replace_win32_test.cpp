@@ -77,11 +77,24 @@ TEST_F(ReplaceTest, ARewriteWhileAReaderHoldsTheCatalogueFailsAndChangesNothing)
   EXPECT_EQ("a4", Run({"--get", "First", "year"}));
 }
 
-TEST_F(ReplaceTest, ACatalogueThatStaysLockedFailsLikeAMissingOne) {
+TEST_F(ReplaceTest, ACatalogueHeldLongerThanTheRetryFailsEveryCommand) {
+  // Held without sharing for longer than readers and rewrites wait: every
+  // command ends with its failure marker, prints no data, and leaves the
+  // catalogue as it was. It exists, so the listings do not say it is gone.
   GivenDb(kOne);
   HoldDb(0);
-  EXPECT_EQ("No DB file found. !error!", Run({"--list"}));
+  EXPECT_EQ("!error!", Run({"--list"}));
+  EXPECT_EQ("!error!", Run({"--listbyname"}));
   EXPECT_EQ("!error!", Run({"--get", "First", "year"}));
+  EXPECT_EQ("!error!", Run({"--printrec", "First"}));
+  EXPECT_EQ("!error!", Run({"--filter", "year", "a"}));
+  EXPECT_EQ("!error!", Run({"--edit", "First", "year", "x"}));
+  EXPECT_EQ("!error!", Run({"--del", "First"}));
+  EXPECT_EQ("!error!", Run(Movie("--add", "Second", "b")));
+  EXPECT_EQ("!error! Could not open DataBase.",
+            Run(Movie("--change", "First", "c")));
+  Release();
+  EXPECT_EQ(kOne, Db());
 }
 
 }  // namespace
