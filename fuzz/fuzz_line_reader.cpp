@@ -2,13 +2,16 @@
 // up, so that lines, skips and searches cross block edges often.
 //
 // Input: one byte picks the block size, a few bytes pick the calls (Next and
-// the three skips, with needles cut from the text), the rest is the file.
+// the three skips, with needles cut from the text; 255 makes the next read
+// fail), the rest is the file. A failed read must end the lines with Failed
+// set and nothing but whole lines of the file handed out before.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "failing_file_calls.h"
 #include "fuzz_support.h"
 #include "line-reader.h"
 
@@ -81,8 +84,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ModelLines model(text);
   const std::vector<std::string>& lines = model.text;
 
+  FailFileCallNumber(0);
   LineReader reader(block);
   if (!reader.Open(kFile)) fuzz::Fail("cannot open a readable file");
+  bool bFailed = false;  // a read was made to fail
   size_t next = 0;  // the model line that Next should hand out
   std::string_view line;
   std::string last;  // the line handed out last, as the model has it
@@ -117,12 +122,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckSkipped(skipped, model.raw, &next, {}, {}, "SkipWholeLines");
         break;
       default:
+        // Only Next reads, so the failure comes in the Next below or a
+        // later one.
+        if (call == 255) FailFileCallNumber(1);
         break;
     }
     // A line handed out before a skip stays valid until the next call.
     if (bHaveLine && line != last)
       fuzz::Fail("a line changed under a skip", last);
-    if (!reader.Next(&line)) break;
+    const bool bLine = reader.Next(&line);
+    if (FileCallFailed()) bFailed = true;
+    if (!bLine) break;
     if (next >= lines.size()) fuzz::Fail("a line after the last one", line);
     if (line != lines[next])
       fuzz::Fail("line differs from the model", lines[next]);
@@ -139,6 +149,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bHaveLine = true;
     ++next;
   }
-  if (next != lines.size()) fuzz::Fail("the reader stopped early");
+  FailFileCallNumber(0);
+  if (reader.Failed() != bFailed)
+    fuzz::Fail(bFailed ? "a failed read went unreported" : "Failed without a failure");
+  if (!bFailed && next != lines.size()) fuzz::Fail("the reader stopped early");
   return 0;
 }

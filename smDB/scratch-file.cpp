@@ -45,7 +45,7 @@ bool ScratchFile::Open(const sString& sFile) {
   buffer_.resize(kBufferSize);
   std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
   written_ = written_back_ = 0;
-  next_write_ = kBufferSize;
+  next_write_ = static_cast<int64_t>(kBufferSize);
   failed_ = false;
   return true;
 }
@@ -73,7 +73,8 @@ void ScratchFile::Wrote(size_t n) {
   // The stream hands the system a full buffer at a time: that is where a
   // write can fail.
   if (written_ >= next_write_) {
-    next_write_ = written_ - written_ % kBufferSize + kBufferSize;
+    const int64_t kBlock = static_cast<int64_t>(kBufferSize);
+    next_write_ = written_ - written_ % kBlock + kBlock;
     if (FileCallFails(FileCall::kWrite)) failed_ = true;
   }
   if (written_ - written_back_ >= kWriteBackStep)
@@ -84,7 +85,8 @@ bool ScratchFile::PutInPlace() {
   if (file_ == nullptr) return false;
   // The flush writes what the buffer still holds, then the file goes to the
   // disk.
-  const bool bRest = written_ + static_cast<int64_t>(kBufferSize) > next_write_;
+  const bool bRest =
+      written_ > next_write_ - static_cast<int64_t>(kBufferSize);
   bool bWritten = !failed_ && std::ferror(file_) == 0 &&
                   !(bRest && FileCallFails(FileCall::kWrite)) &&
                   !FileCallFails(FileCall::kFlush) &&
