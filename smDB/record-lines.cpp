@@ -62,9 +62,10 @@ bool SeekHeader(LineReader* reader, const sString& sRec,
   const sString sBracketed = "[" + sRec + "]";
   const bool bWholeLine = StartsRecord(sRec) &&
                           sRec.find(']') == sString::npos;
+  const std::string_view sOther =
+      bWholeLine ? std::string_view(sRec) : std::string_view();
   for (;;) {
-    std::string_view skipped =
-        reader->SkipToLineWith(sBracketed, bWholeLine ? sRec : sString());
+    std::string_view skipped = reader->SkipToLineWith(sBracketed, sOther);
     if (copy != nullptr) copy->Write(skipped);
     if (pLines != nullptr) *pLines = AddLineBreaks(*pLines, skipped);
     std::string_view line;
