@@ -196,6 +196,20 @@ void OsTerminate(OsHandle process) {
   kill(-it->first, SIGKILL);
 }
 
+void OsWaitForExit(OsHandle process) {
+  auto it = Children().find(static_cast<pid_t>(process));
+  if (it == Children().end() || it->second.reaped) return;
+  int status = 0;
+  pid_t r;
+  do {
+    r = waitpid(it->first, &status, 0);
+  } while (r < 0 && errno == EINTR);
+  if (r == it->first) {
+    it->second.reaped = true;
+    it->second.code = CodeOf(status);
+  }
+}
+
 void OsCloseProcess(OsHandle process) {
   auto it = Children().find(static_cast<pid_t>(process));
   if (it != Children().end()) it->second.released = true;

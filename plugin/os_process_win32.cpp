@@ -243,6 +243,13 @@ void OsTerminate(OsHandle process) {
   }
 }
 
+void OsWaitForExit(OsHandle process) {
+  // Ending a process is asynchronous; a process the system cannot end at
+  // once must not hold the host for ever either.
+  constexpr DWORD kMostWaitMs = 5000;
+  WaitForSingleObject(AsHandle(process), kMostWaitMs);
+}
+
 void OsCloseProcess(OsHandle process) {
   auto it = Jobs().find(process);
   if (it != Jobs().end()) {
