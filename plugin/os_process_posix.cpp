@@ -292,7 +292,12 @@ void OsWaitOnPipe(OsHandle pipe, int ms) {
 }
 
 bool OsStartTimer(uintptr_t id, uint32_t periodMs, TimerProc proc) {
-  TimerTableSet(id, periodMs, proc, OsTickCount());
+  // The table's one failure is running out of memory.
+  try {
+    TimerTableSet(id, periodMs, proc, OsTickCount());
+  } catch (...) {
+    return false;
+  }
   return true;
 }
 

@@ -83,7 +83,11 @@ void RemoveTimerWindow() {
 
 bool OsStartTimer(uintptr_t id, uint32_t periodMs, TimerProc proc) {
   if (g_timerWindow == nullptr && !MakeTimerWindow()) return false;
-  Procs()[id] = proc;
+  try {
+    Procs()[id] = proc;
+  } catch (...) {
+    return false;
+  }
   if (SetTimer(g_timerWindow, id, periodMs, &TimerFired) == 0) {
     Procs().erase(id);
     return false;
