@@ -49,6 +49,10 @@ ExitStatus OsExitStatus(OsHandle process);
 // Ends the child and everything it started, without waiting for it.
 void OsTerminate(OsHandle process);
 
+// Waits until the child has exited (after OsTerminate: a moment), so that
+// its status is final; keeps the handle open.
+void OsWaitForExit(OsHandle process);
+
 // Releases our hold on the child without ending it. Children released
 // before they exit are reaped later by the library, never left behind.
 void OsCloseProcess(OsHandle process);

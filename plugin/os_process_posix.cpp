@@ -196,6 +196,20 @@ void OsTerminate(OsHandle process) {
   kill(-it->first, SIGKILL);
 }
 
+void OsWaitForExit(OsHandle process) {
+  auto it = Children().find(static_cast<pid_t>(process));
+  if (it == Children().end() || it->second.reaped) return;
+  int status = 0;
+  pid_t r;
+  do {
+    r = waitpid(it->first, &status, 0);
+  } while (r < 0 && errno == EINTR);
+  if (r == it->first) {
+    it->second.reaped = true;
+    it->second.code = CodeOf(status);
+  }
+}
+
 void OsCloseProcess(OsHandle process) {
   auto it = Children().find(static_cast<pid_t>(process));
   if (it != Children().end()) it->second.released = true;
@@ -278,7 +292,12 @@ void OsWaitOnPipe(OsHandle pipe, int ms) {
 }
 
 bool OsStartTimer(uintptr_t id, uint32_t periodMs, TimerProc proc) {
-  TimerTableSet(id, periodMs, proc, OsTickCount());
+  // The table's one failure is running out of memory.
+  try {
+    TimerTableSet(id, periodMs, proc, OsTickCount());
+  } catch (...) {
+    return false;
+  }
   return true;
 }
 

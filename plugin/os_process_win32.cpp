@@ -117,7 +117,8 @@ class InheritOnly {
 };
 
 // Starts the interpreter suspended, so that it is in its job before it can
-// start anything. True with `info` filled.
+// start anything, inheriting only its two pipe ends. True with `info`
+// filled; false when the child cannot be started so.
 bool Spawn(const std::string& commandLine, HANDLE input, HANDLE output,
            PROCESS_INFORMATION* info) {
   InheritOnly inherit(input, output);
@@ -130,13 +131,11 @@ bool Spawn(const std::string& commandLine, HANDLE input, HANDLE output,
   startup.StartupInfo.hStdInput = input;
   startup.StartupInfo.hStdOutput = output;
   startup.StartupInfo.hStdError = output;
-  DWORD flags = CREATE_SUSPENDED;
-  if (inherit.list() != nullptr) {
-    startup.lpAttributeList = inherit.list();
-    flags |= EXTENDED_STARTUPINFO_PRESENT;
-  } else {
-    startup.StartupInfo.cb = sizeof startup.StartupInfo;
-  }
+  // Without the list the child would inherit every inheritable handle of
+  // the host, and could hold another Shell's pipe open: no child then.
+  if (inherit.list() == nullptr) return false;
+  startup.lpAttributeList = inherit.list();
+  const DWORD flags = CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT;
   std::wstring line = Widen(commandLine);
   std::wstring directory = WorkingDirectory();
   ZeroMemory(info, sizeof *info);
@@ -241,6 +240,13 @@ void OsTerminate(OsHandle process) {
   } else {
     TerminateProcess(AsHandle(process), 0);
   }
+}
+
+void OsWaitForExit(OsHandle process) {
+  // Ending a process is asynchronous; a process the system cannot end at
+  // once must not hold the host for ever either.
+  constexpr DWORD kMostWaitMs = 5000;
+  WaitForSingleObject(AsHandle(process), kMostWaitMs);
 }
 
 void OsCloseProcess(OsHandle process) {

@@ -8,38 +8,75 @@ namespace {
 
 constexpr uint32_t kTimerPeriodMs = 100;
 
-// Reads what waits in the pipe into `buffer`, up to `limit` bytes in all;
-// bytes beyond it are read and thrown away and set `overflow`. Stops at the
-// first read that does not fill what it asked for (the pipe is then empty).
-void Drain(OsHandle pipe, OutputBuffer* buffer, size_t limit, bool* overflow) {
+// A wait looks at the child's status and the clock at least this often,
+// however fast the output comes.
+constexpr uint32_t kDrainSliceMs = 50;
+
+// Once the child has exited, what is left in the pipe is collected for at
+// most this long: a process the child left behind may write on for ever.
+constexpr uint32_t kAfterExitMs = 1000;
+
+// The most one read asks for, so that the clock is looked at between reads
+// even where a read goes on until it has all it asked for.
+constexpr size_t kMostPerRead = 1 << 20;
+
+// What a wait has collected, and how much of it it keeps.
+struct Collected {
+  OutputBuffer* buffer;
+  size_t limit;           // bytes kept at most; lowered when memory runs out
+  bool overflow = false;  // bytes beyond `limit` were read and thrown away
+};
+
+// Reads what waits in the pipe into the buffer, up to the limit; bytes
+// beyond it are read and thrown away. Stops at the first read that does not
+// fill what it asked for (the pipe is then empty), or when `budgetMs` have
+// passed since the call, after at least one read.
+void Drain(OsHandle pipe, Collected* c, uint32_t budgetMs) {
   char discard[64 * 1024];
+  const uint32_t start = OsTickCount();
   for (;;) {
+    // A buffer that cannot grow keeps what it has, as if the limit were
+    // reached: the child must not be left blocked on a full pipe.
+    if (c->buffer->length() < c->limit && !c->buffer->Reserve()) {
+      c->limit = c->buffer->length();
+    }
     char* into = discard;
     size_t want = sizeof discard;
-    const bool collecting = buffer->length() < limit;
+    const bool collecting = c->buffer->length() < c->limit;
     if (collecting) {
-      if (!buffer->Reserve()) return;
-      into = buffer->free_part();
-      want = std::min(buffer->free_size(), limit - buffer->length());
+      into = c->buffer->free_part();
+      want = std::min({c->buffer->free_size(), c->limit - c->buffer->length(),
+                       kMostPerRead});
     }
     long n = OsReadPipe(pipe, into, want);
     if (n <= 0) return;
     if (collecting) {
-      buffer->Grow(static_cast<size_t>(n));
+      c->buffer->Grow(static_cast<size_t>(n));
     } else {
-      *overflow = true;
+      c->overflow = true;
     }
     if (static_cast<size_t>(n) < want) return;
+    if (OsTickCount() - start >= budgetMs) return;
   }
+}
+
+// Milliseconds left before the limit, 0 once it is reached.
+uint32_t LeftOf(uint32_t start, int32_t timeOutMs) {
+  const uint32_t elapsed = OsTickCount() - start;
+  const uint32_t limit = static_cast<uint32_t>(timeOutMs);
+  return elapsed >= limit ? 0 : limit - elapsed;
 }
 
 // Draining each pass until a short read, into one buffer that grows
 // geometrically, keeps a large output within a small factor of a plain
-// pipe (figures in the README's Benchmarks).
+// pipe (figures in the README's Benchmarks). The clock bounds every pass,
+// so the limit, or 1 s after the exit, ends the wait even when the pipe
+// never runs dry.
 RunResult WaitForChild(ChildHandles* child, int32_t timeOutMs,
                        size_t outputLimit) {
   RunResult result;
-  bool overflow = false;
+  Collected collected{&result.output, outputLimit};
+  const bool limited = timeOutMs != -1;
   const uint32_t start = OsTickCount();
   OsSetNonBlocking(child->outputRead);
   for (;;) {
@@ -50,15 +87,20 @@ RunResult WaitForChild(ChildHandles* child, int32_t timeOutMs,
       result.status = RunStatus::kLost;
       break;
     }
-    Drain(child->outputRead, &result.output, outputLimit, &overflow);
     if (status.state == ExitState::kExited) {
-      result.status = overflow ? RunStatus::kTooLarge : RunStatus::kExited;
-      result.outcome = overflow ? kOutcomeTooLarge : status.code;
+      uint32_t budget = kAfterExitMs;
+      if (limited) budget = std::min(budget, LeftOf(start, timeOutMs));
+      Drain(child->outputRead, &collected, budget);
+      result.status =
+          collected.overflow ? RunStatus::kTooLarge : RunStatus::kExited;
+      result.outcome = collected.overflow ? kOutcomeTooLarge : status.code;
       break;
     }
+    uint32_t budget = kDrainSliceMs;
+    if (limited) budget = std::min(budget, LeftOf(start, timeOutMs));
+    Drain(child->outputRead, &collected, budget);
     OsWaitOnPipe(child->outputRead, 1);
-    if (timeOutMs == -1) continue;
-    if (OsTickCount() - start < static_cast<uint32_t>(timeOutMs)) continue;
+    if (!limited || LeftOf(start, timeOutMs) > 0) continue;
     OsTerminate(child->process);
     result.status = RunStatus::kTimedOut;
     result.outcome = kOutcomeTimedOut;
@@ -81,7 +123,14 @@ RunResult RunCommand(ChildHandles* child, const std::string& commandLine,
   if (options.wait) {
     return WaitForChild(child, options.timeOutMs, options.outputLimit);
   }
-  OsStartTimer(options.timerId, kTimerPeriodMs, options.tick);
+  if (!OsStartTimer(options.timerId, kTimerPeriodMs, options.tick)) {
+    // Unwatched, the child would run on with no one to see it end: a
+    // failed start, with nothing of it left behind.
+    OsTerminate(child->process);
+    OsWaitForExit(child->process);
+    DetachChild(child, 0);
+    return RunResult();
+  }
   RunResult result;
   result.status = RunStatus::kWatching;
   result.outcome = 0;

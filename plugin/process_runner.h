@@ -47,6 +47,7 @@ struct RunOptions {
   int32_t timeOutMs = 2000;  // wait limit, compared unsigned; -1 none
   // wait: the most output collected; the rest is read and thrown away, so
   // the child is never held up, and the run ends as kTooLarge at its exit.
+  // Lowered to what was collected when the buffer cannot grow.
   size_t outputLimit = kHostStringLimit;
   uintptr_t timerId = 0;  // watch: the timer's id, handed back to `tick`
   TimerProc tick = nullptr;  // watch: runs every 100 ms for `timerId`
@@ -55,8 +56,14 @@ struct RunOptions {
 // Starts the interpreter on `commandLine` into the empty record `child`.
 // Waiting: collects the whole output until the child exits or the time
 // limit ends it (which wins over an output beyond outputLimit), then
-// detaches. Watching: leaves the child attached and starts
-// the timer. On any failure `child` stays empty.
+// detaches. Once the child has exited, what is left in the pipe is read for
+// at most 1 s and never past the limit, so a process the child left behind
+// writing on cannot hold the wait; the limit itself is overrun by at most
+// one read of 1 MB and a wait of 1 ms. Output the buffer has no memory for
+// counts as output beyond outputLimit. Watching: leaves the child attached
+// and starts the timer; when the timer cannot be started the child is
+// ended, waited for and detached, and the run is kNoShell. On any failure
+// `child` stays empty.
 RunResult RunCommand(ChildHandles* child, const std::string& commandLine,
                      const RunOptions& options);
 

@@ -50,14 +50,15 @@ MethodEntry Method(uintptr_t function, const char* declaration) {
 
 // The properties as REALbasic code sees them:
 //   ErrorCode  the outcome of the last Execute: the child's exit code; -1
-//              when no child could be started (Result "No shell
-//              available") or its status could not be read (Result nil);
-//              -2 when TimeOut ended a synchronous child (Result "Shell
-//              timed out"); -3 when a synchronous child wrote more than the
-//              longest host string, 2^31 - 1 bytes (Result "Shell output
-//              too large", reported once the child has exited; TimeOut
-//              still wins with -2); 0 while an asynchronous child runs,
-//              its exit code arriving just before Completed.
+//              when no child could be started, or watched by a timer
+//              (Result "No shell available"), or its status could not be
+//              read (Result nil); -2 when TimeOut ended a synchronous child
+//              (Result "Shell timed out"); -3 when a synchronous child wrote
+//              more than the longest host string, 2^31 - 1 bytes, or than
+//              memory could keep (Result "Shell output too large", reported
+//              once the child has exited; TimeOut still wins with -2); 0
+//              while an asynchronous child runs, its exit code arriving
+//              just before Completed.
 //   TimeOut    the synchronous limit in ms (2000; -1 none).
 //   Result     a synchronous child's whole output, or the texts above.
 //   PID        the attached child's process handle, 0 when none.

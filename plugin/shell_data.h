@@ -25,6 +25,9 @@ struct ShellData {
   // to a child and deleted when the instance detaches from it. The host
   // knows nothing of this field.
   InputQueue* Pending;
+  // Execute calls made on this instance, so that a handler's new run can be
+  // told from the one whose event it handles. The host knows nothing of it.
+  uint32_t Runs;
 };
 
 static_assert(offsetof(ShellData, ErrorCode) == 0, "layout");

@@ -132,14 +132,17 @@ bool PollOutput(void* instance) {
 
 // The exit code is stored before Completed runs, and the pipes stay open
 // for its handler; the instance is detached only after it returns, unless
-// the handler freed it (its destructor detached it then).
+// the handler freed it (its destructor detached it then) or started a new
+// run, which is watched like any other.
 void PollExit(void* instance) {
   ShellData* data = DataOf(instance);
   int32_t code = 0;
   if (!ChildExited(data->Child, &code)) return;
   DropInput(data);
   data->ErrorCode = code;
-  if (RaiseEvent(instance, g_completedEvent)) CloseChild(instance);
+  const uint32_t run = data->Runs;
+  if (!RaiseEvent(instance, g_completedEvent)) return;
+  if (DataOf(instance)->Runs == run) CloseChild(instance);
 }
 
 // One tick's work: move queued input on, then look for output and the
@@ -187,6 +190,7 @@ void ShellConstructor(void* instance) {
   data->Result = nullptr;
   data->Child = ChildHandles();
   data->Pending = nullptr;
+  data->Runs = 0;
   // An instance that cannot be recorded counts as freed once it raises an
   // event: a missed detach is safer than touching freed memory.
   PIPEWELL_GUARD({ LiveInstances()[instance] = ++g_lastSerial; })
@@ -216,6 +220,7 @@ void ShellExecuteWithParameters(void* instance, HostString command,
                                 HostString parameters) {
   PIPEWELL_GUARD({
     ShellData* data = DataOf(instance);
+    data->Runs++;
     ReplaceResult(data, nullptr);
     CloseChild(instance);
     RunOptions options;

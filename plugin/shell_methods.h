@@ -31,8 +31,10 @@ void ShellModeSetter(void* instance, intptr_t parameter, int32_t value);
 
 // Execute(command) and Execute(command, parameters): clear Result, detach
 // from any child, run the command; the outcome lands in ErrorCode. A
-// synchronous output longer than a host string can hold is not handed back:
-// ErrorCode -3, Result "Shell output too large".
+// synchronous output longer than a host string can hold, or than memory
+// can keep, is not handed back: ErrorCode -3, Result "Shell output too
+// large". Called inside Completed, it starts a run that is watched like any
+// other.
 void ShellExecute(void* instance, HostString command);
 void ShellExecuteWithParameters(void* instance, HostString command,
                                 HostString parameters);

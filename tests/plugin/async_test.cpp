@@ -1,5 +1,7 @@
 // Asynchronous modes: events pumped by the timer export or by Poll, input,
 // detaching and destruction.
+#include <algorithm>
+
 #include "plugin_fixture.h"
 
 namespace pwtest {
@@ -198,23 +200,39 @@ TEST_F(AsyncTest, DestroyingAShellLeavesItsChildRunning) {
   EXPECT_TRUE(WaitForProcessEnd(pid));
 }
 
-TEST_F(AsyncTest, NewExecuteInsideCompletedRunsUnwatched) {
-  void* shell = NewShell(1);
-  long secondPid = 0;
-  EventsOf(shell).onCompleted = [&](void* s) {
-    if (secondPid != 0) return;
-    rbhost::Call(s, "Execute(command as String)", Child("sleep:200 out:lost"));
-    secondPid = ChildId(s);
-  };
-  Execute(shell, Child("out:first"));
-  ASSERT_TRUE(PumpToCompletion(shell));
-  EXPECT_GT(secondPid, 0);
-  EXPECT_FALSE(IsRunning(shell));
-  EXPECT_EQ(Pid(shell), 0);
-  EXPECT_TRUE(ProcessAlive(secondPid));
-  PumpUntil([] { return false; }, 400);
-  EXPECT_EQ(EventsOf(shell).completed, 1);
-  EXPECT_EQ(EventsOf(shell).output, "first");
+// A host that chains runs from Completed: the new run gets its ticks,
+// DataAvailable and Completed, whether the timer or Poll raised the first.
+TEST_F(AsyncTest, NewExecuteInsideCompletedIsWatchedLikeAnyOther) {
+  for (bool byPoll : {false, true}) {
+    SCOPED_TRACE(byPoll ? "Poll" : "timer");
+    void* shell = NewShell(1);
+    bool chained = false;
+    EventsOf(shell).onCompleted = [&](void* s) {
+      if (chained) return;
+      chained = true;
+      rbhost::Call(s, "Execute(command as String)",
+                   Child("out:second sleep:300 exit:6"));
+    };
+    auto completions = [&](int n) {
+      auto done = [&] { return EventsOf(shell).completed >= n; };
+      return byPoll ? PollUntil(shell, done) : PumpUntil(done);
+    };
+    Execute(shell, Child("out:first exit:5"));
+    ASSERT_TRUE(completions(1));
+    EXPECT_TRUE(IsRunning(shell));
+    EXPECT_NE(Pid(shell), 0);
+    EXPECT_EQ(ErrorCode(shell), 0);
+    ASSERT_TRUE(completions(2));
+    Events& e = EventsOf(shell);
+    EXPECT_EQ(e.output, "firstsecond");
+    EXPECT_EQ(e.errorCodeAtCompleted, 6);
+    auto first = std::find(e.order.begin(), e.order.end(), "completed");
+    EXPECT_NE(std::find(first, e.order.end(), "data"), e.order.end())
+        << "no DataAvailable for the second run";
+    EXPECT_FALSE(IsRunning(shell));
+    EXPECT_EQ(Pid(shell), 0);
+    Destroy(shell);
+  }
 }
 
 TEST_F(AsyncTest, ModeSetterRules) {

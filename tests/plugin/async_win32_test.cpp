@@ -52,6 +52,41 @@ TEST_F(AsyncWin32Test, TimerWindowIsTheKindThisDesktopAllows) {
   ASSERT_TRUE(PumpToCompletion(shell));
 }
 
+// A host may unload the library and load it again in one process; each
+// load must get a timer window of its own. A copy of the library under
+// another name is used, so that the test program's own load stays as it is.
+// One Shell is left watched at each unload: its timer must go with the
+// library, or the next message pump would call into unloaded code.
+TEST_F(AsyncWin32Test, LibraryLoadedAgainAfterAnUnloadWatchesItsChildren) {
+  std::string copy = TempPath("reloaded.dll");
+  ASSERT_TRUE(CopyFileA(NativePath(PIPEWELL_LIBRARY).c_str(), copy.c_str(),
+                        FALSE));
+  for (int load = 1; load <= 2; ++load) {
+    SCOPED_TRACE(load);
+    pipewell_loader::Plugin plugin;
+    std::string error;
+    ASSERT_TRUE(pipewell_loader::LoadPlugin(copy, &plugin, &error)) << error;
+    rbhost::Reset();
+    plugin.main(&rbhost::Resolve);
+    void* shell = NewShell(1);
+    Execute(shell, Child("out:again exit:3"));
+    EXPECT_TRUE(IsRunning(shell));
+    EXPECT_TRUE(PumpToCompletion(shell));
+    EXPECT_EQ(EventsOf(shell).errorCodeAtCompleted, 3);
+    EXPECT_EQ(EventsOf(shell).output, "again");
+    Destroy(shell);
+    // Never deleted: its destructor went with the library.
+    void* left = rbhost::NewInstance("Shell");
+    rbhost::SetInteger(left, "Mode", 1);
+    rbhost::Call(left, "Execute(command as String)", Child("sleep:500"));
+    EXPECT_TRUE(rbhost::GetBoolean(left, "IsRunning"));
+    rbhost::Reset();
+    pipewell_loader::UnloadPlugin(&plugin);
+    PumpFor(250);  // a timer left behind would fire here
+  }
+  DeleteFileA(copy.c_str());
+}
+
 TEST_F(AsyncWin32Test, ExitCode259RaisesCompleted) {
   void* shell = NewShell(1);
   Execute(shell, "exit 259");

@@ -1,6 +1,7 @@
 #include "fake_os_process.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace fakeos {
@@ -15,6 +16,7 @@ void Reset(const Script& script, uint32_t now) {
   TheWorld().script = script;
   TheWorld().now = now;
   TheWorld().inputRoom = script.inputRoom;
+  SetMemoryLimit(SIZE_MAX);
 }
 
 void ChildWrites(const std::string& bytes) { TheWorld().readable += bytes; }
@@ -41,6 +43,7 @@ void Advance() {
       w.written == s.writes.size() &&
       w.now - w.startedAt >= static_cast<uint32_t>(s.exitAfterMs)) {
     w.exited = true;
+    w.exitedAt = w.now;
   }
 }
 
@@ -79,6 +82,11 @@ ExitStatus OsExitStatus(OsHandle process) {
 
 void OsTerminate(OsHandle) { TheWorld().terminated = true; }
 
+void OsWaitForExit(OsHandle) {
+  auto& w = TheWorld();
+  w.waitedFor = w.exited || w.terminated;
+}
+
 void OsCloseProcess(OsHandle process) { TheWorld().open[process] = false; }
 void OsCloseThread(OsHandle thread) { TheWorld().open[thread] = false; }
 void OsClosePipe(OsHandle pipe) { TheWorld().open[pipe] = false; }
@@ -93,8 +101,16 @@ bool OsPeekPipe(OsHandle pipe, uint32_t* available) {
 }
 
 long OsReadPipe(OsHandle pipe, void* buffer, size_t size) {
+  // A runner that never stops reading fails its test instead of hanging it.
+  constexpr long kMostReads = 20000;
   auto& w = TheWorld();
-  if (pipe != fakeos::kOutput || !w.open[pipe]) return -1;
+  if (pipe != fakeos::kOutput || !w.open[pipe] || ++w.reads > kMostReads) {
+    return -1;
+  }
+  w.now += w.script.readCostMs;
+  if (w.script.writesForever || (w.script.writerLeftBehind && w.exited)) {
+    w.readable.resize(std::max(w.readable.size(), w.script.pipeCapacity), 'z');
+  }
   size_t n = std::min(size, w.readable.size());
   std::memcpy(buffer, w.readable.data(), n);
   w.readable.erase(0, n);
@@ -118,6 +134,7 @@ void OsWaitOnPipe(OsHandle, int ms) {
 }
 
 bool OsStartTimer(uintptr_t id, uint32_t periodMs, TimerProc) {
+  if (TheWorld().script.timerFails) return false;
   TheWorld().timers[id] = periodMs;
   return true;
 }

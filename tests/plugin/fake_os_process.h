@@ -33,6 +33,13 @@ struct Script {
   // Room in the child's input pipe at the start; ChildReads makes more.
   size_t inputRoom = 65536;
   bool inputGone = false;  // the child's input has no reader
+  bool timerFails = false;  // OsStartTimer refuses
+  // Something the child started that outlives it and keeps writing: once
+  // the child has exited (or from the start, with writesForever), every read
+  // finds the pipe full.
+  bool writerLeftBehind = false;
+  bool writesForever = false;
+  uint32_t readCostMs = 0;  // the clock moves this much at each read
 };
 
 struct World {
@@ -48,6 +55,9 @@ struct World {
   size_t inputRoom = 0;        // what that pipe takes now
   int nonBlocking = 0;         // OsSetNonBlocking calls on the input end
   int waits = 0;               // OsWaitOnPipe calls
+  long reads = 0;              // OsReadPipe calls
+  uint32_t exitedAt = 0;       // tick count when the exit was first seen
+  bool waitedFor = false;      // OsWaitForExit ran after the end
   std::map<pipewell::OsHandle, bool> open;  // handle -> still open
   std::map<uintptr_t, uint32_t> timers;     // id -> period
 };
@@ -64,6 +74,10 @@ void ChildReads(size_t n);
 
 // Handles the runner opened and has not closed.
 int OpenHandles();
+
+// Makes the output buffer's memory refuse to grow past `bytes` (the fake
+// memory behind OutputBuffer, fake_output_memory.cpp); SIZE_MAX lifts it.
+void SetMemoryLimit(size_t bytes);
 
 }  // namespace fakeos
 

@@ -16,6 +16,7 @@ struct Seen {
   std::string output;
   bool freeInData = false;
   std::string nextCommand;      // what the replacement executes
+  void* freed = nullptr;        // the instance freed inside Completed
   void* replacement = nullptr;  // made inside Completed, after the free
 } g_seen;
 
@@ -40,8 +41,10 @@ void FreeOnCompleted(void* shell) {
 void CountCompleted(void*) { g_seen.completed++; }
 
 // The host frees the Shell and at once makes another, which may land at the
-// same address; that one must be left as its own Execute made it.
+// same address (the test below makes sure it does); that one must be left as
+// its own Execute made it.
 void ReplaceOnCompleted(void* shell) {
+  g_seen.freed = shell;
   rbhost::DeleteInstance(shell);
   void* next = rbhost::NewInstance("Shell");
   rbhost::SetEventHandler(next, "Completed()", &CountCompleted);
@@ -60,6 +63,7 @@ class LifetimeTest : public PluginTest {
   void TearDown() override {
     rbhost::SetGuardedInstances(false);
     if (g_seen.replacement != nullptr) rbhost::DeleteInstance(g_seen.replacement);
+    rbhost::SetReusedInstances(false);
     PluginTest::TearDown();
   }
 
@@ -129,10 +133,11 @@ TEST_F(LifetimeTest, FreedInDataAvailableRaisedByPoll) {
   ExpectNothingLeft();
 }
 
-// Plain host memory here, so the new instance may well reuse the address of
-// the freed one: the detaching due after Completed must not hit it.
+// The host hands the freed instance's address to the new one, which has run
+// as many Executes: the detaching due after Completed must not hit it.
 TEST_F(LifetimeTest, ShellMadeInCompletedAfterTheFreeKeepsItsChild) {
   rbhost::SetGuardedInstances(false);
+  rbhost::SetReusedInstances(true);
   g_seen.nextCommand = Child("sleep:300 exit:4");
   void* shell = rbhost::NewInstance("Shell");
   rbhost::SetEventHandler(shell, "Completed()", &ReplaceOnCompleted);
@@ -140,6 +145,7 @@ TEST_F(LifetimeTest, ShellMadeInCompletedAfterTheFreeKeepsItsChild) {
   rbhost::Call(shell, "Execute(command as String)", Child("exit:0"));
   ASSERT_TRUE(PumpUntil([] { return g_seen.replacement != nullptr; }));
   void* next = g_seen.replacement;
+  ASSERT_EQ(next, g_seen.freed) << "the host did not reuse the address";
   EXPECT_TRUE(rbhost::GetBoolean(next, "IsRunning"));
   EXPECT_NE(rbhost::GetInteger(next, "PID"), 0);
   ASSERT_TRUE(PumpUntil([] { return g_seen.completed > 0; }));

@@ -2,6 +2,8 @@
 // against a test build of the library whose limit is PIPEWELL_TEST_LIMIT
 // bytes instead of the host's 2^31 - 1, so going over costs megabytes; the
 // run at the real limit is in the benchmark (--host-string-limit).
+#include <cstdio>
+
 #include "plugin_fixture.h"
 
 namespace pwtest {
@@ -59,6 +61,36 @@ TEST_F(OutputLimitTest, TimeLimitStillWinsOverTooLarge) {
   RunWriting(2 * kLimit, "sleep:5000");
   EXPECT_EQ(ErrorCode(shell), -2);
   EXPECT_EQ(Result(shell), "Shell timed out");
+}
+
+// A process the child leaves behind writes faster than the run reads: its
+// bytes go over the limit, and the run still ends within a second of the
+// child's exit, or just after the time limit.
+TEST_F(OutputLimitTest, FastWriterLeftBehindCannotHoldTheRun) {
+  struct Case {
+    int timeOut;
+    const char* then;  // what the child does after starting the writer
+    int errorCode;
+    long mostMs;  // generous: a loaded machine starts processes slowly
+  };
+  const Case cases[] = {
+      {-1, "sleep:200 exit:5", -3, 200 + 1000 + 3000},
+      {600, "sleep:60000", -2, 600 + 3000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.timeOut);
+    std::string pidfile = TempPath("spew");
+    std::remove(pidfile.c_str());
+    rbhost::SetInteger(shell, "TimeOut", c.timeOut);
+    long took = TimedExecute(
+        shell, Child("spew:" + pidfile + " " + c.then));
+    EXPECT_EQ(ErrorCode(shell), c.errorCode);
+    EXPECT_LT(took, c.mostMs);
+    long writer = ReadPidFile(pidfile);
+    ASSERT_GT(writer, 0);
+    EXPECT_TRUE(WaitForProcessEnd(writer));
+    std::remove(pidfile.c_str());
+  }
 }
 
 }  // namespace

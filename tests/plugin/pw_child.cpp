@@ -12,6 +12,11 @@
 //   pidfile:PATH         write this process's id to PATH
 //   grandchild:PATH      start a grandchild that writes its id to PATH and
 //                        sleeps 30 s holding stdout open
+//   spew:PATH            the same, but the grandchild writes on stdout as
+//                        fast as it can until a write fails
+//   trickle:PATH         the same, writing "tick\n" every 10 ms
+//   forever:MS           write 64 KiB blocks without pause (MS 0), or
+//                        "tick\n" every MS ms, until a write fails
 //   closeout             close standard output and standard error
 //   cwd                  write the current directory
 //   exit:N               exit with status N
@@ -62,6 +67,22 @@ void WritePid(const char* path) {
   if (f == nullptr) return;
   std::fprintf(f, "%ld\n", pwchild::ProcessId());
   std::fclose(f);
+}
+
+// Ends when the reader has gone (here or, under POSIX, by SIGPIPE).
+void WriteForever(int pauseMs) {
+  static char pattern[65536];
+  for (size_t i = 0; i < sizeof pattern; ++i) {
+    pattern[i] = static_cast<char>(i % 251);
+  }
+  for (;;) {
+    const char* bytes = pauseMs == 0 ? pattern : "tick\n";
+    const unsigned size = pauseMs == 0 ? sizeof pattern : 5;
+    if (write(1, bytes, size) <= 0) return;
+    if (pauseMs > 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+    }
+  }
 }
 
 void Step(const std::string& arg) {
@@ -118,7 +139,13 @@ void Step(const std::string& arg) {
   } else if (verb == "pidfile") {
     WritePid(value);
   } else if (verb == "grandchild") {
-    pwchild::StartGrandchild(g_self, value);
+    pwchild::StartGrandchild(g_self, value, "sleep:30000");
+  } else if (verb == "spew") {
+    pwchild::StartGrandchild(g_self, value, "forever:0");
+  } else if (verb == "trickle") {
+    pwchild::StartGrandchild(g_self, value, "forever:10");
+  } else if (verb == "forever") {
+    WriteForever(std::atoi(value));
   } else if (verb == "closeout") {
     close(1);
     close(2);

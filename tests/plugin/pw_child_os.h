@@ -15,9 +15,9 @@ void PrepareStreams();
 long ProcessId();
 
 // Starts another pw-child (program `self`) that writes its id to `pidPath`
-// and sleeps 30 s holding this process's standard output open; it outlives
-// this process.
-void StartGrandchild(const char* self, const char* pidPath);
+// and then runs the one step `then` holding this process's standard output
+// open; it outlives this process.
+void StartGrandchild(const char* self, const char* pidPath, const char* then);
 
 // "open" when standard input has nothing to read now, "eof" at its end,
 // "data" when bytes wait; never waits.

@@ -14,10 +14,10 @@ void PrepareStreams() {}
 
 long ProcessId() { return static_cast<long>(getpid()); }
 
-void StartGrandchild(const char* self, const char* pidPath) {
+void StartGrandchild(const char* self, const char* pidPath, const char* then) {
   if (fork() != 0) return;
   std::string pidStep = std::string("pidfile:") + pidPath;
-  execl(self, self, pidStep.c_str(), "sleep:30000", static_cast<char*>(nullptr));
+  execl(self, self, pidStep.c_str(), then, static_cast<char*>(nullptr));
   _exit(127);
 }
 

@@ -15,11 +15,11 @@ void PrepareStreams() {
 
 long ProcessId() { return static_cast<long>(GetCurrentProcessId()); }
 
-void StartGrandchild(const char*, const char* pidPath) {
+void StartGrandchild(const char*, const char* pidPath, const char* then) {
   char self[MAX_PATH] = {0};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   std::string line = std::string("\"") + self + "\" \"pidfile:" + pidPath +
-                     "\" sleep:30000";
+                     "\" " + then;
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof startup);
   startup.cb = sizeof startup;

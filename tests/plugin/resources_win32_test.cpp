@@ -2,6 +2,8 @@
 // Windows.
 #include <windows.h>
 
+#include <string>
+
 #include "plugin_fixture.h"
 
 namespace pwtest {
@@ -13,7 +15,111 @@ DWORD HandleCount() {
   return count;
 }
 
+// Points the loaded library's import of `function` at `replacement` for the
+// life of the object, so that a system call can be made to fail.
+class ImportPatch {
+ public:
+  ImportPatch(const char* function, void* replacement) {
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(Plugin().main), &module);
+    slot_ = FindSlot(module, function);
+    if (slot_ != nullptr) old_ = Swap(reinterpret_cast<ULONG_PTR>(replacement));
+  }
+  ~ImportPatch() {
+    if (slot_ != nullptr) Swap(old_);
+  }
+  ImportPatch(const ImportPatch&) = delete;
+  ImportPatch& operator=(const ImportPatch&) = delete;
+
+  bool applied() const { return slot_ != nullptr; }
+
+ private:
+  static ULONG_PTR* FindSlot(HMODULE module, const char* function) {
+    if (module == nullptr) return nullptr;
+    auto* base = reinterpret_cast<BYTE*>(module);
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress == 0) return nullptr;
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+             base + imports.VirtualAddress);
+         d->Name != 0; ++d) {
+      if (d->OriginalFirstThunk == 0) continue;
+      auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+      auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+      for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+        if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+        auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(
+            base + names->u1.AddressOfData);
+        if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), function) == 0) {
+          return &slots->u1.Function;
+        }
+      }
+    }
+    return nullptr;
+  }
+
+  ULONG_PTR Swap(ULONG_PTR value) {
+    DWORD protect = 0;
+    VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protect);
+    ULONG_PTR previous = *slot_;
+    *slot_ = value;
+    VirtualProtect(slot_, sizeof *slot_, protect, &protect);
+    return previous;
+  }
+
+  ULONG_PTR* slot_ = nullptr;
+  ULONG_PTR old_ = 0;
+};
+
+BOOL WINAPI RefuseToInitialize(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD,
+                               PSIZE_T) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return FALSE;
+}
+
+BOOL WINAPI RefuseToUpdate(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD_PTR,
+                           PVOID, SIZE_T, PVOID, PSIZE_T) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return FALSE;
+}
+
 class ResourcesWin32Test : public PluginTest {};
+
+// A child that cannot be limited to its own pipe ends is not started: with
+// every inheritable handle of the host it could hold another's pipe open.
+TEST_F(ResourcesWin32Test, NoChildWhenItsInheritanceCannotBeLimited) {
+  struct Case {
+    const char* function;
+    void* refusal;
+    int mode;
+  };
+  const Case cases[] = {
+      {"InitializeProcThreadAttributeList",
+       reinterpret_cast<void*>(&RefuseToInitialize), 0},
+      {"UpdateProcThreadAttribute", reinterpret_cast<void*>(&RefuseToUpdate), 0},
+      {"UpdateProcThreadAttribute", reinterpret_cast<void*>(&RefuseToUpdate), 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.function) + " mode " + std::to_string(c.mode));
+    void* shell = NewShell(c.mode);
+    {
+      ImportPatch patch(c.function, c.refusal);
+      ASSERT_TRUE(patch.applied());
+      Execute(shell, Child("out:ran"));
+      EXPECT_EQ(ErrorCode(shell), -1);
+      EXPECT_EQ(Result(shell), "No shell available");
+      EXPECT_EQ(Pid(shell), 0);
+      EXPECT_FALSE(IsRunning(shell));
+    }
+    rbhost::SetInteger(shell, "Mode", 0);
+    Execute(shell, Child("out:ran"));
+    EXPECT_EQ(Result(shell), "ran") << "the patch was not undone";
+  }
+}
 
 TEST_F(ResourcesWin32Test, ThousandRunsLeakNoHandlesOrStrings) {
   void* sync = NewShell(0);

@@ -164,6 +164,82 @@ TEST_F(RunnerTest, NoTimeLimitWaitsForAsLongAsTheChildRuns) {
   EXPECT_GE(world_.waits, 10000);
 }
 
+// How long a wait may run on once it has stopped waiting for the child: at
+// most one read, which costs 1 ms on this clock, and the wait of a pass.
+constexpr uint32_t kMarginMs = 3;
+
+// Whatever the child leaves behind, and however fast it writes, the wait
+// ends: by the time limit, or once the child has exited, within the limit
+// or 1 s of the exit, with the child's own exit code.
+TEST_F(RunnerTest, TimeOutBoundsTheWholeRun) {
+  struct Case {
+    const char* name;
+    bool writerLeftBehind;  // after the exit
+    bool writesForever;     // from the start; the child never exits
+    int32_t timeOutMs;
+    size_t outputLimit;
+    RunStatus status;
+    uint32_t mostMs;        // from the start, or from the exit with limit -1
+  };
+  const size_t kAll = pipewell::kHostStringLimit;
+  const Case cases[] = {
+      {"left behind, limit", true, false, 300, kAll, RunStatus::kExited, 300},
+      {"left behind, no limit", true, false, -1, kAll, RunStatus::kExited, 1000},
+      {"left behind, huge limit", true, false, -5, kAll, RunStatus::kExited, 1000},
+      {"left behind over the output limit, limit", true, false, 300, 1000,
+       RunStatus::kTooLarge, 300},
+      {"left behind over the output limit, no limit", true, false, -1, 1000,
+       RunStatus::kTooLarge, 1000},
+      {"never exits, limit", false, true, 300, kAll, RunStatus::kTimedOut, 300},
+      {"never exits over the output limit, limit", false, true, 300, 1000,
+       RunStatus::kTimedOut, 300},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fakeos::Script s;
+    s.writes = "before the exit";
+    s.exitAfterMs = c.writesForever ? -1 : 20;
+    s.exitCode = 7;
+    s.writerLeftBehind = c.writerLeftBehind;
+    s.writesForever = c.writesForever;
+    s.readCostMs = 1;
+    Given(s);
+    RunResult r = Wait(c.timeOutMs, c.outputLimit);
+    EXPECT_EQ(r.status, c.status);
+    if (c.status == RunStatus::kExited) {
+      EXPECT_EQ(r.outcome, 7);
+      EXPECT_EQ(Output(r).substr(0, 15), "before the exit");
+    }
+    const uint32_t from = c.timeOutMs < 0 ? world_.exitedAt : world_.startedAt;
+    EXPECT_LE(world_.now - from, c.mostMs + kMarginMs);
+    EXPECT_TRUE(Empty());
+    EXPECT_EQ(fakeos::OpenHandles(), 0);
+  }
+}
+
+// Output the buffer has no memory for counts as output over the limit: what
+// was collected stays, the rest is read and thrown away so the child runs
+// to its end, and the run is too large.
+TEST_F(RunnerTest, OutputThatCannotBeStoredIsTooLarge) {
+  for (size_t memory : {size_t{0}, size_t{64 * 1024}}) {
+    SCOPED_TRACE(memory);
+    fakeos::Script s;
+    s.writes = Pattern(300 * 1024);
+    s.writesPerPass = 5000;
+    s.exitAfterMs = 50;
+    s.exitCode = 2;
+    Given(s);
+    fakeos::SetMemoryLimit(memory);
+    RunResult r = Wait(100000);
+    EXPECT_EQ(r.status, RunStatus::kTooLarge);
+    EXPECT_EQ(r.outcome, pipewell::kOutcomeTooLarge);
+    EXPECT_EQ(world_.written, s.writes.size()) << "the child was held up";
+    EXPECT_FALSE(world_.terminated);
+    EXPECT_TRUE(Output(r) == s.writes.substr(0, memory));
+    EXPECT_TRUE(Empty());
+  }
+}
+
 TEST_F(RunnerTest, WatchingKeepsTheChildAttachedUntilDetached) {
   fakeos::Script s;
   s.exitAfterMs = 0;
@@ -247,6 +323,20 @@ TEST_F(RunnerTest, Failures) {
     EXPECT_EQ(r.status, RunStatus::kNoShell);
     EXPECT_EQ(r.outcome, pipewell::kOutcomeNoShell);
     EXPECT_TRUE(Empty());
+    EXPECT_TRUE(world_.timers.empty());
+  }
+  {
+    SCOPED_TRACE("the timer cannot be started: the child is ended");
+    fakeos::Script s;
+    s.timerFails = true;
+    Given(s);
+    RunResult r = Watch();
+    EXPECT_EQ(r.status, RunStatus::kNoShell);
+    EXPECT_EQ(r.outcome, pipewell::kOutcomeNoShell);
+    EXPECT_TRUE(world_.terminated);
+    EXPECT_TRUE(world_.waitedFor) << "ended but not waited for";
+    EXPECT_TRUE(Empty());
+    EXPECT_EQ(fakeos::OpenHandles(), 0);
     EXPECT_TRUE(world_.timers.empty());
   }
   {

@@ -166,6 +166,27 @@ TEST_F(SyncTest, LimitEndsEverythingTheChildStarted) {
   std::remove(pidfile.c_str());
 }
 
+// A process the child leaves behind writing on keeps the pipe open for
+// ever: the run still ends soon after the child's exit, with its exit code,
+// and the writer ends with the pipe.
+TEST_F(SyncTest, WriterLeftBehindDoesNotHoldTheExitBack) {
+  for (int timeOut : {-1, 20000}) {
+    SCOPED_TRACE(timeOut);
+    std::string pidfile = TempPath("trickle");
+    std::remove(pidfile.c_str());
+    rbhost::SetInteger(shell, "TimeOut", timeOut);
+    long took = TimedExecute(
+        shell, Child("trickle:" + pidfile + " out:mine sleep:100 exit:5"));
+    EXPECT_EQ(ErrorCode(shell), 5);
+    EXPECT_NE(Result(shell).find("mine"), std::string::npos);
+    EXPECT_LT(took, 5000);
+    long writer = ReadPidFile(pidfile);
+    ASSERT_GT(writer, 0);
+    EXPECT_TRUE(WaitForProcessEnd(writer));
+    std::remove(pidfile.c_str());
+  }
+}
+
 TEST_F(SyncTest, ExitIsSeenPromptlyWhenChildClosesItsOutputEarly) {
   rbhost::SetInteger(shell, "TimeOut", 5000);
   long took = TimedExecute(shell, Child("out:bye closeout sleep:200 exit:6"));

@@ -10,16 +10,22 @@
 
 namespace pipewell_loader {
 
-// The plug-in's two exports.
+// The plug-in's two exports, and the loaded library they belong to.
 struct Plugin {
   void (*main)(void* (*)(const char*)) = nullptr;  // REALPluginMain
   int (*dispatchTimers)() = nullptr;               // PipewellDispatchTimers
+  void* library = nullptr;                         // the system's handle
 };
 
 // Loads the library at `path` and finds both exports. Fills `plugin` and
 // returns true, or returns false with a message in `error`. A loaded
-// library stays loaded until the process ends, as in a host.
+// library stays loaded until UnloadPlugin or the end of the process.
 bool LoadPlugin(const std::string& path, Plugin* plugin, std::string* error);
+
+// Unloads the library, as a host may before loading it again; `plugin` is
+// emptied. Nothing of the library (classes, instances, strings it made with
+// its code) may be used afterwards.
+void UnloadPlugin(Plugin* plugin);
 
 // The path of the plug-in library in this executable's own directory when
 // one is there to read, else empty.

@@ -21,10 +21,17 @@ bool LoadPlugin(const std::string& path, Plugin* plugin, std::string* error) {
       reinterpret_cast<int (*)()>(dlsym(handle, "PipewellDispatchTimers"));
   if (found.main == nullptr || found.dispatchTimers == nullptr) {
     *error = path + " lacks the plug-in entry points";
+    dlclose(handle);
     return false;
   }
+  found.library = handle;
   *plugin = found;
   return true;
+}
+
+void UnloadPlugin(Plugin* plugin) {
+  if (plugin->library != nullptr) dlclose(plugin->library);
+  *plugin = Plugin();
 }
 
 std::string FileNearExecutable(const std::string& relative) {

@@ -52,10 +52,19 @@ bool LoadPlugin(const std::string& path, Plugin* plugin, std::string* error) {
   found.dispatchTimers = Export<int (*)()>(module, "PipewellDispatchTimers");
   if (found.main == nullptr || found.dispatchTimers == nullptr) {
     *error = path + " lacks the plug-in entry points";
+    FreeLibrary(module);
     return false;
   }
+  found.library = module;
   *plugin = found;
   return true;
+}
+
+void UnloadPlugin(Plugin* plugin) {
+  if (plugin->library != nullptr) {
+    FreeLibrary(static_cast<HMODULE>(plugin->library));
+  }
+  *plugin = Plugin();
 }
 
 std::string FileNearExecutable(const std::string& relative) {

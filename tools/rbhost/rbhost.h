@@ -95,6 +95,12 @@ void DeleteInstance(void* instance);
 // default; instances keep the kind of memory they were made with.
 void SetGuardedInstances(bool on);
 
+// While on, DeleteInstance keeps the memory of each plain (unguarded)
+// instance it frees, and the next NewInstance of a class of the same size
+// gets that address back, zeroed, as a host's allocator may well do. Off by
+// default; turning it off frees what was kept.
+void SetReusedInstances(bool on);
+
 // A pointer of the caller's choice kept with the instance.
 void SetUserData(void* instance, void* user);
 void* UserData(void* instance);

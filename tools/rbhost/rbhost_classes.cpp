@@ -7,6 +7,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <vector>
 
 // A host calls the plug-in's methods with its own ABI, not the C++ types the
 // plug-in defines them with, so clang's function-type check is off for them.
@@ -64,6 +65,30 @@ std::map<void*, std::map<uintptr_t, void*>>& Handlers() {
 
 uintptr_t g_nextEventWord = 1;
 bool g_guardInstances = false;
+bool g_reuseInstances = false;
+
+// Freed instance memory kept for reuse, by size, last freed first.
+std::map<size_t, std::vector<void*>>& Kept() {
+  static auto* kept = new std::map<size_t, std::vector<void*>>();
+  return *kept;
+}
+
+void* AllocatePlain(size_t size) {
+  std::vector<void*>& kept = Kept()[size];
+  if (!g_reuseInstances || kept.empty()) return std::calloc(1, size);
+  void* block = kept.back();
+  kept.pop_back();
+  std::memset(block, 0, size);
+  return block;
+}
+
+void FreePlain(void* block, size_t size) {
+  if (g_reuseInstances) {
+    Kept()[size].push_back(block);
+  } else {
+    std::free(block);
+  }
+}
 
 const char* Text(uintptr_t word) { return reinterpret_cast<const char*>(word); }
 
@@ -157,7 +182,7 @@ void* NewInstance(const std::string& className) {
   if (cls == nullptr) return nullptr;
   size_t size = kInstanceHeader + cls->record[kDataSize];
   void* instance =
-      g_guardInstances ? AllocateGuarded(size) : std::calloc(1, size);
+      g_guardInstances ? AllocateGuarded(size) : AllocatePlain(size);
   if (instance == nullptr) return nullptr;
   static_cast<InstanceHeader*>(instance)->cls = cls;
   static_cast<InstanceHeader*>(instance)->guarded = g_guardInstances;
@@ -178,11 +203,20 @@ void DeleteInstance(void* instance) {
   if (static_cast<InstanceHeader*>(instance)->guarded) {
     RetireGuarded(instance, kInstanceHeader + cls->record[kDataSize]);
   } else {
-    std::free(instance);
+    FreePlain(instance, kInstanceHeader + cls->record[kDataSize]);
   }
 }
 
 void SetGuardedInstances(bool on) { g_guardInstances = on; }
+
+void SetReusedInstances(bool on) {
+  g_reuseInstances = on;
+  if (on) return;
+  for (auto& entry : Kept()) {
+    for (void* block : entry.second) std::free(block);
+  }
+  Kept().clear();
+}
 
 void SetUserData(void* instance, void* user) {
   static_cast<InstanceHeader*>(instance)->user = user;
