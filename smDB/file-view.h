@@ -1,46 +1,47 @@
-// A whole file's bytes, for a scan that reads the file once from start to
-// end.
+// FileView: a file's whole lines, a block at a time, for a scan that reads
+// the file once from start to end and looks at few of its lines.
 //
-// Where the system can, the file is mapped into memory rather than copied:
-// a scan then reads the system's own cached copy of it, and the copy into a
-// read buffer, close to half a large scan's time, is not made. The platform
-// parts live in file-view_<platform>.cpp.
+// The file is read, not mapped into memory: another program may cut a file
+// short while it is being scanned, and the pages of a mapping past the new
+// end then fault (SIGBUS) when touched, ending the program, where a read just
+// finds the end early. Reading in blocks that stay in the processor's cache
+// keeps the copy cheap; the scan then searches each block in place instead
+// of splitting it into lines.
 #ifndef FLORRIN_SMDB_FILE_VIEW_H_
 #define FLORRIN_SMDB_FILE_VIEW_H_
 
-#include <cstddef>
-#include <cstdio>
 #include <string_view>
 
+#include "line-reader.h"
 #include "lmr.h"
+
+// For tests: `hook` runs each time a view has opened its file, before the
+// scan reads any of it, so that a test can change the file under the scan.
+// Null ends that.
+void SetFileViewOpenedHookForTest(void (*hook)());
 
 class FileView {
  public:
   FileView() = default;
-  ~FileView();
   FileView(const FileView&) = delete;
   FileView& operator=(const FileView&) = delete;
 
-  // Opens `sFile` for reading as bytes (see read-open.h) and makes all of
-  // it visible through Bytes(). False when it cannot be opened or read (a
-  // folder, say); Bytes() is then empty.
+  // Opens `sFile` for reading as bytes (see read-open.h). False when it
+  // cannot be opened or read (a folder, say).
   bool Open(const sString& sFile);
 
-  // The file's bytes as they were when it was opened; empty for an empty
-  // file. Valid until the view is closed or destroyed.
-  std::string_view Bytes() const { return {data_, size_}; }
+  // Stores the next block of whole lines in `*pLines` and returns true, or
+  // returns false after the last one. A block starts at a line start and
+  // holds its lines with their line ends, except for the file's last line,
+  // which has none, and a line that spans two reads, which comes on its own
+  // without its line end. Line ends are as the line reader reads them
+  // ("\r\n" or "\n"). Valid until the next call. Bytes the file no longer
+  // holds when they are due to be read count as the end of the file.
+  bool Next(std::string_view* pLines);
 
  private:
-  // Reads what is left of `file` into copy_ and points the view at it. False
-  // on a read error.
-  bool ReadRest(FILE* file);
-  // Gives back what Open took.
-  void Close();
-
-  const char* data_ = nullptr;
-  size_t size_ = 0;
-  void* mapping_ = nullptr;  // the mapped pages, when the file is mapped
-  sString copy_;             // the bytes, when the file was read instead
+  LineReader reader_;
+  bool bLineNext_ = false;  // Next hands out the reader's next line
 };
 
 #endif  // FLORRIN_SMDB_FILE_VIEW_H_

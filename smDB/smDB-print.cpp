@@ -35,32 +35,48 @@ class CaseBlindText {
         first_(sUp.empty() ? '\0' : sUp[0]),
         firstLow_(first_ >= 'A' && first_ <= 'Z'
                       ? static_cast<char>(first_ - 'A' + 'a')
-                      : first_) {}
+                      : first_),
+        fold_(first_ != firstLow_ ? 0x20 : 0) {}
 
-  // True when the upper-cased `value` holds the text. As a search in that
-  // copy would: an empty value holds nothing, not even an empty text, and
-  // any other value holds the empty text.
-  bool FoundIn(std::string_view value) const {
+  // True when the upper-cased value that starts at `p` holds the text, which
+  // holds no "\n". As a search in an upper-cased copy would: an empty value
+  // holds nothing, not even an empty text, and any other value holds the
+  // empty text. The value runs to the end of its line by the store's line
+  // model: up to the next "\n", less a "\r" directly before it, or up to
+  // `end`. One pass over it, which is short: its end is only looked for
+  // where it decides the answer.
+  bool FoundIn(const char* p, const char* end) const {
     const size_t n = sUp_.size();
-    if (value.empty() || n > value.size()) return false;
-    if (n == 0) return true;
-    // Only a to z are folded, so just two bytes can start a match.
-    for (size_t i = 0; i + n <= value.size(); ++i) {
-      if (value[i] != first_ && value[i] != firstLow_) continue;
+    if (n == 0) return p != end && *p != '\n' && !IsLineEnd(p, end);
+    if (static_cast<size_t>(end - p) < n) return false;
+    for (const char* const last = end - n; p <= last; ++p) {
+      const char c = *p;
+      if (c == '\n') return false;
+      // One compare for both cases of a letter.
+      if ((c | fold_) != firstLow_) continue;
       size_t j = 1;
-      while (j < n && Upper(value[i + j]) == sUp_[j]) ++j;
-      if (j == n) return true;
+      while (j < n && Upper(p[j]) == sUp_[j]) ++j;
+      // A "\n" never matches (the caller asks for no text holding one); a
+      // "\r" that is part of the line end is not part of the value.
+      if (j == n) return !(p[n - 1] == '\r' && IsLineEnd(p + n - 1, end));
     }
     return false;
   }
 
  private:
+  // True when `p` is the "\r" of a "\r\n" line end before `end`.
+  static bool IsLineEnd(const char* p, const char* end) {
+    return *p == '\r' && end - p >= 2 && p[1] == '\n';
+  }
+
   const std::string_view sUp_;
   const char first_;
   const char firstLow_;
+  const char fold_;  // 0x20 when the first byte is a letter, else 0
 };
 
-// The filter's pass over the whole catalogue file.
+// The filter's pass over the catalogue file, a block of whole lines at a
+// time.
 //
 // A header line, as everywhere in the store, is a line whose first byte is
 // "[": it names the record for the lines after it, and a bracketed word
@@ -73,35 +89,57 @@ class CaseBlindText {
 // are looked at in place.
 class FilterScan {
  public:
-  FilterScan(std::string_view sFile, const sString& sField,
-             const sString& sWantedUp)
-      : sFile_(sFile), sKeyEq_(sField + "="), wanted_(sWantedUp) {}
-
-  // Prints the name of the record for each matching line, in file order.
-  void Run() {
+  FilterScan(const sString& sField, const sString& sWantedUp)
+      : sKeyEq_(sField + "="), wanted_(sWantedUp) {
     // A field line's key ends at its first "=" and never spans lines, and a
     // line beginning with "[" is a header line: such keys match nothing.
-    const std::string_view sField(sKeyEq_.data(), sKeyEq_.size() - 1);
-    if (sField.find_first_of("=\n") != npos ||
-        (!sField.empty() && sField[0] == '['))
-      return;
-    size_t iHeader = AtLineStart("[", 0);
-    for (size_t iKey = AtLineStart(sKeyEq_, 0); iKey != npos;
-         iKey = AtLineStart(sKeyEq_, iKey + sKeyEq_.size())) {
-      while (iHeader < iKey) iHeader = AtLineStart("[", Header(iHeader));
-      if (bStarted_ && wanted_.FoundIn(Value(iKey + sKeyEq_.size())))
-        PrintItem(sName_);
+    // No value holds a line break either.
+    bNoMatch_ = sField.find_first_of("=\n") != npos ||
+                (!sField.empty() && sField[0] == '[') ||
+                sWantedUp.find('\n') != npos;
+  }
+
+  // Prints the name of the record for each matching line of `sLines`, whole
+  // lines that follow those scanned before, in file order.
+  void Scan(std::string_view sLines) {
+    if (bNoMatch_) return;
+    const char* const end = sLines.data() + sLines.size();
+    // Headers are passed by position only; a name is cut from its line when
+    // it is printed, and from the block's last header for the next block.
+    size_t iHeader = npos;  // the last header passed in this block
+    size_t iNext = AtLineStart(sLines, "[", 0);
+    for (size_t iKey = AtLineStart(sLines, sKeyEq_, 0); iKey != npos;
+         iKey = AtLineStart(sLines, sKeyEq_, iKey + sKeyEq_.size())) {
+      while (iNext < iKey) {
+        iHeader = iNext;
+        iNext = AtLineStart(sLines, "[", iNext + 1);
+      }
+      if (iHeader == npos && !bStarted_) continue;
+      if (!wanted_.FoundIn(sLines.data() + iKey + sKeyEq_.size(), end))
+        continue;
+      PrintItem(iHeader == npos ? std::string_view(sName_)
+                                : HeaderName(sLines, iHeader));
+    }
+    // The last header of the block names the first lines of the next one.
+    while (iNext != npos) {
+      iHeader = iNext;
+      iNext = AtLineStart(sLines, "[", iNext + 1);
+    }
+    if (iHeader != npos) {
+      sName_.assign(HeaderName(sLines, iHeader));
+      bStarted_ = true;
     }
   }
 
  private:
   static constexpr size_t npos = std::string_view::npos;
 
-  // The first position at or after `i` where a line of the file begins with
+  // The first position at or after `i` where a line of `sLines` begins with
   // `sText` (not empty), or npos.
-  size_t AtLineStart(std::string_view sText, size_t i) const {
-    const char* const begin = sFile_.data();
-    const char* const end = begin + sFile_.size();
+  static size_t AtLineStart(std::string_view sLines, std::string_view sText,
+                            size_t i) {
+    const char* const begin = sLines.data();
+    const char* const end = begin + sLines.size();
     const size_t n = sText.size();
     for (const char* p = begin + i; static_cast<size_t>(end - p) >= n; ++p) {
       p = static_cast<const char*>(
@@ -115,31 +153,21 @@ class FilterScan {
     return npos;
   }
 
-  // Takes the name of the header line at `i`, as BracketName does: up to the
-  // first "]", or the whole line without one. Returns a position inside or
-  // just after that line, where the search for the next one may go on.
-  size_t Header(size_t i) {
-    bStarted_ = true;
-    size_t j = i + 1;
-    while (j < sFile_.size() && sFile_[j] != ']' && sFile_[j] != '\n') ++j;
-    if (j < sFile_.size() && sFile_[j] == ']') {
-      sName_ = sFile_.substr(i + 1, j - i - 1);
-    } else {
-      sName_ = sFile_.substr(i, LineTextEnd(sFile_, i) - i);
-    }
-    return j;
+  // The name of the header line at `i`, as BracketName takes it: up to the
+  // first "]", or the whole line without one.
+  static std::string_view HeaderName(std::string_view sLines, size_t i) {
+    const size_t iEnd = LineTextEnd(sLines, i);
+    const std::string_view sLine = sLines.substr(i, iEnd - i);
+    const size_t iClose = sLine.find(']', 1);
+    if (iClose == npos) return sLine;
+    return sLine.substr(1, iClose - 1);
   }
 
-  // The value that starts at `i`: the rest of its line's text.
-  std::string_view Value(size_t i) const {
-    return sFile_.substr(i, LineTextEnd(sFile_, i) - i);
-  }
-
-  const std::string_view sFile_;
   const sString sKeyEq_;
   const CaseBlindText wanted_;
-  bool bStarted_ = false;
-  std::string_view sName_;  // into sFile_
+  bool bNoMatch_;
+  bool bStarted_ = false;  // a header has been passed
+  sString sName_;          // the name of the last header of earlier blocks
 };
 
 }  // namespace
@@ -172,7 +200,9 @@ bool smDB::printFilter(const sString& sField, const sString& sWanted) {
   UCase(&sWantedUp);
   FileView file;
   if (!file.Open(DBfile)) return false;
-  FilterScan(file.Bytes(), sField, sWantedUp).Run();
+  FilterScan scan(sField, sWantedUp);
+  std::string_view sLines;
+  while (file.Next(&sLines)) scan.Scan(sLines);
   return true;
 }
 
