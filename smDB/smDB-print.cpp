@@ -2,10 +2,12 @@
 // of records whose field holds a text.
 #include "smDB.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
 #include "file-view.h"
+#include "last-byte.h"
 #include "line-reader.h"
 #include "movie-fields.h"
 #include "output.h"
@@ -81,12 +83,14 @@ class CaseBlindText {
 // A header line, as everywhere in the store, is a line whose first byte is
 // "[": it names the record for the lines after it, and a bracketed word
 // inside a value names nothing. Lines before the first header line belong to
-// no record. Only header lines and the lines of the wanted key matter, and
-// each begins with "[" or with the key and "="; so the lines are never split
-// one by one: "[" and the key's first byte are searched for with memchr, and
-// only the hits at a line start are looked at. Library calls on the short
-// stretches (a header's name, a field's key) cost more than the bytes, which
-// are looked at in place.
+// no record. Only the lines of the wanted key and header lines matter, and
+// each begins with the key and "=" or with "["; so the lines are never split
+// one by one: the key's first byte is searched for with memchr, and only the
+// hits at a line start are looked at. A header is only needed for a line
+// that matches, and is searched for backwards from it, a few hundred bytes
+// at most where the rest of the scan has to read every byte. Library calls
+// on the short stretches (a value, a header's name) cost more than the
+// bytes, which are looked at in place.
 class FilterScan {
  public:
   FilterScan(const sString& sField, const sString& sWantedUp)
@@ -104,27 +108,24 @@ class FilterScan {
   void Scan(std::string_view sLines) {
     if (bNoMatch_) return;
     const char* const end = sLines.data() + sLines.size();
-    // Headers are passed by position only; a name is cut from its line when
-    // it is printed, and from the block's last header for the next block.
-    size_t iHeader = npos;  // the last header passed in this block
-    size_t iNext = AtLineStart(sLines, "[", 0);
+    // Headers are only looked for where a line matches, backwards from it:
+    // the last one before it names it. Those before iFrom are known.
+    size_t iFrom = 0;
+    size_t iHeader = npos;  // the last header before iFrom in this block
     for (size_t iKey = AtLineStart(sLines, sKeyEq_, 0); iKey != npos;
          iKey = AtLineStart(sLines, sKeyEq_, iKey + sKeyEq_.size())) {
-      while (iNext < iKey) {
-        iHeader = iNext;
-        iNext = AtLineStart(sLines, "[", iNext + 1);
-      }
-      if (iHeader == npos && !bStarted_) continue;
       if (!wanted_.FoundIn(sLines.data() + iKey + sKeyEq_.size(), end))
         continue;
+      const size_t iLast = LastHeader(sLines, iFrom, iKey);
+      if (iLast != npos) iHeader = iLast;
+      iFrom = iKey;
+      if (iHeader == npos && !bStarted_) continue;
       PrintItem(iHeader == npos ? std::string_view(sName_)
                                 : HeaderName(sLines, iHeader));
     }
     // The last header of the block names the first lines of the next one.
-    while (iNext != npos) {
-      iHeader = iNext;
-      iNext = AtLineStart(sLines, "[", iNext + 1);
-    }
+    const size_t iLast = LastHeader(sLines, iFrom, sLines.size());
+    if (iLast != npos) iHeader = iLast;
     if (iHeader != npos) {
       sName_.assign(HeaderName(sLines, iHeader));
       bStarted_ = true;
@@ -149,6 +150,19 @@ class FilterScan {
       size_t j = 1;
       while (j < n && p[j] == sText[j]) ++j;
       if (j == n) return static_cast<size_t>(p - begin);
+    }
+    return npos;
+  }
+
+  // The last header line that starts in [iFrom, iTo) of `sLines`, or npos.
+  static size_t LastHeader(std::string_view sLines, size_t iFrom,
+                           size_t iTo) {
+    const char* const begin = sLines.data();
+    while (iTo > iFrom) {
+      const char* p = FindLastByte(begin + iFrom, '[', iTo - iFrom);
+      if (p == nullptr) return npos;
+      if (p == begin || p[-1] == '\n') return static_cast<size_t>(p - begin);
+      iTo = static_cast<size_t>(p - begin);
     }
     return npos;
   }
