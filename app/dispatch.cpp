@@ -15,7 +15,9 @@ constexpr char kUsage[] =
     "usage: florrin COMMAND [ARGUMENT...]\n"
     "Keeps a movie catalogue in the file db in the current folder; one\n"
     "command per run, its answer on standard output without a line break.\n"
+    "Start one with florrin --new.\n"
     "\n"
+    "  -n,   --new                       start an empty catalogue (db) here\n"
     "  -l,   --list                      titles in file order, each with a |\n"
     "  -lbn, --listbyname                titles sorted, each with a |\n"
     "  -d,   --del TITLE                 delete a record\n"
@@ -53,6 +55,8 @@ bool AnswerAboutItself(const std::vector<sString>& words) {
 // In the order the dispatcher tests them. Words are only recognised with
 // their own argument count.
 const CommandRow kCommands[] = {
+    {"-n", "--new", 0, Locking::kNoCatalogue,
+     [](const sString*) { fNew(); }},
     {"-l", "--list", 0, Locking::kNone, [](const sString*) { fList(); }},
     {"-lbn", "--listbyname", 0, Locking::kNone,
      [](const sString*) { fListByName(); }},

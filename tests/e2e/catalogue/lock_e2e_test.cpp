@@ -86,6 +86,19 @@ TEST_F(LockTest, ReadersDoNotWaitForTheLock) {
   for (const auto& args : readers) EXPECT_TRUE(EndsWhileLocked(args)) << args[0];
 }
 
+TEST_F(LockTest, NewWaitsForTheLockOnlyWhereThereIsNoCatalogue) {
+  // A change that finds the catalogue being made waits until it is whole.
+  EXPECT_TRUE(EndsWhileLocked({"--new"}));
+  std::filesystem::remove(dir_.File("db"));
+  auto lock = std::make_unique<CatalogueLock>(dir_.File("db.lock"));
+  std::future<RunResult> run = Start({"--new"});
+  EXPECT_EQ(std::future_status::timeout, run.wait_for(kGrace));
+  EXPECT_FALSE(Exists("db"));
+  lock.reset();
+  EXPECT_EQ("!ok!", run.get().out);
+  EXPECT_EQ(Written(kHeader), Db());
+}
+
 TEST_F(LockTest, PrintSearchWithoutACatalogueTakesNoLock) {
   // It changes no catalogue, so it leaves nothing behind but its search page
   // (none here: the download fails).
