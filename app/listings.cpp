@@ -60,7 +60,7 @@ class NameStore {
   NameStore& operator=(const NameStore&) = delete;
 
   void Add(std::string_view sName) {
-    const size_t iNeed = sizeof(uint32_t) + sName.size();
+    const size_t iNeed = sizeof(size_t) + sName.size();
     if (iNeed > room_) {
       const size_t iSize = std::max(kBlock, iNeed);
       blocks_.emplace_back(new char[iSize]);
@@ -68,7 +68,7 @@ class NameStore {
       room_ = iSize;
     }
     char* p = blocks_.back().get() + used_.back();
-    const uint32_t iLen = static_cast<uint32_t>(sName.size());
+    const size_t iLen = sName.size();
     std::memcpy(p, &iLen, sizeof iLen);
     if (!sName.empty())
       std::memcpy(p + sizeof iLen, sName.data(), sName.size());
@@ -86,7 +86,7 @@ class NameStore {
       const char* p = blocks_[i].get();
       const char* const end = p + used_[i];
       while (p != end) {
-        uint32_t iLen;
+        size_t iLen;
         std::memcpy(&iLen, p, sizeof iLen);
         p += sizeof iLen;
         fn(std::string_view(p, iLen));
@@ -113,7 +113,7 @@ struct SortName {
   const char* at;
 
   std::string_view name() const {
-    uint32_t iLen;
+    size_t iLen;
     std::memcpy(&iLen, at - sizeof iLen, sizeof iLen);
     return {at, iLen};
   }

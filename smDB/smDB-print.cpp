@@ -2,7 +2,6 @@
 // of records whose field holds a text.
 #include "smDB.h"
 
-#include <cstdint>
 #include <cstring>
 #include <string_view>
 
