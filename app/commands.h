@@ -18,6 +18,11 @@ extern const sString DBfile;
 // no command.
 void ShowHelp();
 
+// Starts a catalogue: writes "db" holding only the store header line and
+// prints "!ok!"; "!error!" where "db" exists (left as it is) or cannot be
+// made.
+void fNew();
+
 // Listings: record names each followed by "|", in file order or sorted by
 // unsigned byte comparison; "No DB file found. !error!" without a catalogue,
 // "!error!" (and no names) when it exists but cannot be opened or read.

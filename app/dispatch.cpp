@@ -15,7 +15,9 @@ constexpr char kUsage[] =
     "usage: florrin COMMAND [ARGUMENT...]\n"
     "Keeps a movie catalogue in the file db in the current folder; one\n"
     "command per run, its answer on standard output without a line break.\n"
+    "Start one with florrin --new.\n"
     "\n"
+    "  -n,   --new                       start an empty catalogue (db) here\n"
     "  -l,   --list                      titles in file order, each with a |\n"
     "  -lbn, --listbyname                titles sorted, each with a |\n"
     "  -d,   --del TITLE                 delete a record\n"
@@ -53,6 +55,8 @@ bool AnswerAboutItself(const std::vector<sString>& words) {
 // In the order the dispatcher tests them. Words are only recognised with
 // their own argument count.
 const CommandRow kCommands[] = {
+    {"-n", "--new", 0, Locking::kNoCatalogue,
+     [](const sString*) { fNew(); }},
     {"-l", "--list", 0, Locking::kNone, [](const sString*) { fList(); }},
     {"-lbn", "--listbyname", 0, Locking::kNone,
      [](const sString*) { fListByName(); }},
@@ -62,7 +66,7 @@ const CommandRow kCommands[] = {
      [](const sString* p) { fAutoAdd(p[0]); }},
     {"-pr", "--printrec", 1, Locking::kNone,
      [](const sString* p) { fPrintRec(p[0]); }},
-    {"-ps", "--printsearch", 1, Locking::kAlways,
+    {"-ps", "--printsearch", 1, Locking::kCatalogue,
      [](const sString* p) { fPrintImdbSearch(p[0]); }},
     {"-g", "--get", 2, Locking::kNone,
      [](const sString* p) { fGet(p[0], p[1]); }},
@@ -107,12 +111,17 @@ void Run(const std::vector<sString>& words) {
   }
   const sString* pArgs = words.data() + 1;
   // Readers need no lock: changes replace the catalogue atomically, so a
-  // reader sees the old file or the new one, whole. A change without a
-  // catalogue fails at its open, and a lock file would only be left behind.
+  // reader sees the old file or the new one, whole. Without a catalogue
+  // nothing needs one either: a change fails at its open and a search only
+  // writes its page, and a lock file would only be left behind. Starting a
+  // catalogue is the other way round: where there is one it only refuses;
+  // where there is none it is locked, so that a change that finds the new
+  // catalogue waits until it is whole.
   std::error_code ec;
+  const bool bCatalogue = std::filesystem::exists(DBfile, ec);
   if (pRow->lock == Locking::kNone ||
-      (pRow->lock == Locking::kCatalogue &&
-       !std::filesystem::exists(DBfile, ec))) {
+      (pRow->lock == Locking::kCatalogue && !bCatalogue) ||
+      (pRow->lock == Locking::kNoCatalogue && bCatalogue)) {
     pRow->run(pArgs);
     return;
   }

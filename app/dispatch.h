@@ -8,9 +8,9 @@
 
 // Which commands run under the catalogue lock.
 enum class Locking {
-  kNone,       // readers: changes replace the catalogue atomically
-  kCatalogue,  // changes the catalogue: locked when there is a catalogue
-  kAlways,     // writes working files whether or not there is a catalogue
+  kNone,         // readers: changes replace the catalogue atomically
+  kCatalogue,    // writes files: locked when there is a catalogue
+  kNoCatalogue,  // starts the catalogue: locked when there is none yet
 };
 
 // One row of the command table.

@@ -22,7 +22,7 @@ const char* const kWords[] = {
     "-g",  "--get",    "-u",   "--urladd",     "-fl", "--filter",
     "-e",  "--edit",   "-a",   "--add",        "-c",  "--change",
     "-L",  "--List",   "",     "--",          "-h",  "--help",
-    "--version",
+    "--version", "-n", "--new",
 };
 constexpr int kWordCount = static_cast<int>(sizeof kWords / sizeof kWords[0]);
 
@@ -79,12 +79,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!bForPerson && out.find('\n') != std::string::npos &&
       out != "!err in parameters!\n")
     fuzz::Fail("output holds a line break", out);
-  if (!bHadDb && fuzz::Exists("db")) fuzz::Fail("a command created db", out);
-  // The search listing needs no catalogue and still guards its working
-  // files with the lock, so it may leave the lock file.
-  const bool bListing =
-      !words.empty() && (words[0] == "-ps" || words[0] == "--printsearch");
-  if (!bHadDb && !bListing && fuzz::Exists("db.lock"))
+  // Only "--new" makes a catalogue, and only where there was none.
+  const bool bNew =
+      words.size() == 1 && (words[0] == "-n" || words[0] == "--new");
+  if (bNew && out != (bHadDb ? "!error!" : "!ok!"))
+    fuzz::Fail("--new answered wrongly", out);
+  std::string sMade;
+  if (bNew && !bHadDb &&
+      (!fuzz::ReadFile("db", &sMade) || sMade != "1.0.0-TALVERO_sTxtDB\n"))
+    fuzz::Fail("--new wrote something else than the header line", out);
+  if (!bHadDb && !bNew && fuzz::Exists("db"))
+    fuzz::Fail("a command created db", out);
+  if (!bHadDb && !bNew && fuzz::Exists("db.lock"))
     fuzz::Fail("a lock file was left where there is no catalogue", out);
   if (fuzz::Exists("tmpfl") || fuzz::Exists("tempout"))
     fuzz::Fail("a scratch file was left behind", out);

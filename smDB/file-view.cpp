@@ -1,21 +1,28 @@
 #include "file-view.h"
 
-bool FileView::ReadRest(FILE* file) {
-  // Large reads: the whole file passes through here once.
-  constexpr size_t kChunk = 1 << 20;
-  copy_.clear();
-  for (;;) {
-    const size_t have = copy_.size();
-    copy_.resize(have + kChunk);
-    const size_t got = std::fread(&copy_[have], 1, kChunk, file);
-    copy_.resize(have + got);
-    if (got < kChunk) break;
-  }
-  if (std::ferror(file)) {
-    copy_.clear();
-    return false;
-  }
-  data_ = copy_.data();
-  size_ = copy_.size();
+namespace {
+
+void (*g_opened_hook)() = nullptr;
+
+}  // namespace
+
+void SetFileViewOpenedHookForTest(void (*hook)()) { g_opened_hook = hook; }
+
+bool FileView::Open(const sString& sFile) {
+  bLineNext_ = false;
+  if (!reader_.Open(sFile)) return false;
+  if (g_opened_hook != nullptr) g_opened_hook();
   return true;
+}
+
+bool FileView::Next(std::string_view* pLines) {
+  // The lines wholly in the reader's buffer, then the one line that spans
+  // its end, which the reader puts together; then the next buffer's lines.
+  if (!bLineNext_) {
+    bLineNext_ = true;
+    *pLines = reader_.SkipWholeLines();
+    if (!pLines->empty()) return true;
+  }
+  bLineNext_ = false;
+  return reader_.Next(pLines);
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "file-view.h"
+#include "last-byte.h"
 #include "line-reader.h"
 #include "movie-fields.h"
 #include "output.h"
@@ -35,73 +36,112 @@ class CaseBlindText {
         first_(sUp.empty() ? '\0' : sUp[0]),
         firstLow_(first_ >= 'A' && first_ <= 'Z'
                       ? static_cast<char>(first_ - 'A' + 'a')
-                      : first_) {}
+                      : first_),
+        fold_(first_ != firstLow_ ? 0x20 : 0) {}
 
-  // True when the upper-cased `value` holds the text. As a search in that
-  // copy would: an empty value holds nothing, not even an empty text, and
-  // any other value holds the empty text.
-  bool FoundIn(std::string_view value) const {
+  // True when the upper-cased value that starts at `p` holds the text, which
+  // holds no "\n". As a search in an upper-cased copy would: an empty value
+  // holds nothing, not even an empty text, and any other value holds the
+  // empty text. The value runs to the end of its line by the store's line
+  // model: up to the next "\n", less a "\r" directly before it, or up to
+  // `end`. One pass over it, which is short: its end is only looked for
+  // where it decides the answer.
+  bool FoundIn(const char* p, const char* end) const {
     const size_t n = sUp_.size();
-    if (value.empty() || n > value.size()) return false;
-    if (n == 0) return true;
-    // Only a to z are folded, so just two bytes can start a match.
-    for (size_t i = 0; i + n <= value.size(); ++i) {
-      if (value[i] != first_ && value[i] != firstLow_) continue;
+    if (n == 0) return p != end && *p != '\n' && !IsLineEnd(p, end);
+    if (static_cast<size_t>(end - p) < n) return false;
+    for (const char* const last = end - n; p <= last; ++p) {
+      const char c = *p;
+      if (c == '\n') return false;
+      // One compare for both cases of a letter.
+      if ((c | fold_) != firstLow_) continue;
       size_t j = 1;
-      while (j < n && Upper(value[i + j]) == sUp_[j]) ++j;
-      if (j == n) return true;
+      while (j < n && Upper(p[j]) == sUp_[j]) ++j;
+      // A "\n" never matches (the caller asks for no text holding one); a
+      // "\r" that is part of the line end is not part of the value.
+      if (j == n) return !(p[n - 1] == '\r' && IsLineEnd(p + n - 1, end));
     }
     return false;
   }
 
  private:
+  // True when `p` is the "\r" of a "\r\n" line end before `end`.
+  static bool IsLineEnd(const char* p, const char* end) {
+    return *p == '\r' && end - p >= 2 && p[1] == '\n';
+  }
+
   const std::string_view sUp_;
   const char first_;
   const char firstLow_;
+  const char fold_;  // 0x20 when the first byte is a letter, else 0
 };
 
-// The filter's pass over the whole catalogue file.
+// The filter's pass over the catalogue file, a block of whole lines at a
+// time.
 //
 // A header line, as everywhere in the store, is a line whose first byte is
 // "[": it names the record for the lines after it, and a bracketed word
 // inside a value names nothing. Lines before the first header line belong to
-// no record. Only header lines and the lines of the wanted key matter, and
-// each begins with "[" or with the key and "="; so the lines are never split
-// one by one: "[" and the key's first byte are searched for with memchr, and
-// only the hits at a line start are looked at. Library calls on the short
-// stretches (a header's name, a field's key) cost more than the bytes, which
-// are looked at in place.
+// no record. Only the lines of the wanted key and header lines matter, and
+// each begins with the key and "=" or with "["; so the lines are never split
+// one by one: the key's first byte is searched for with memchr, and only the
+// hits at a line start are looked at. A header is only needed for a line
+// that matches, and is searched for backwards from it, a few hundred bytes
+// at most where the rest of the scan has to read every byte. Library calls
+// on the short stretches (a value, a header's name) cost more than the
+// bytes, which are looked at in place.
 class FilterScan {
  public:
-  FilterScan(std::string_view sFile, const sString& sField,
-             const sString& sWantedUp)
-      : sFile_(sFile), sKeyEq_(sField + "="), wanted_(sWantedUp) {}
-
-  // Prints the name of the record for each matching line, in file order.
-  void Run() {
+  // The names found go to `*pOut`, each followed by "|".
+  FilterScan(const sString& sField, const sString& sWantedUp, sString* pOut)
+      : sKeyEq_(sField + "="), wanted_(sWantedUp), pOut_(pOut) {
     // A field line's key ends at its first "=" and never spans lines, and a
     // line beginning with "[" is a header line: such keys match nothing.
-    const std::string_view sField(sKeyEq_.data(), sKeyEq_.size() - 1);
-    if (sField.find_first_of("=\n") != npos ||
-        (!sField.empty() && sField[0] == '['))
-      return;
-    size_t iHeader = AtLineStart("[", 0);
-    for (size_t iKey = AtLineStart(sKeyEq_, 0); iKey != npos;
-         iKey = AtLineStart(sKeyEq_, iKey + sKeyEq_.size())) {
-      while (iHeader < iKey) iHeader = AtLineStart("[", Header(iHeader));
-      if (bStarted_ && wanted_.FoundIn(Value(iKey + sKeyEq_.size())))
-        PrintItem(sName_);
+    // No value holds a line break either.
+    bNoMatch_ = sField.find_first_of("=\n") != npos ||
+                (!sField.empty() && sField[0] == '[') ||
+                sWantedUp.find('\n') != npos;
+  }
+
+  // Adds the name of the record for each matching line of `sLines`, whole
+  // lines that follow those scanned before, in file order.
+  void Scan(std::string_view sLines) {
+    if (bNoMatch_) return;
+    const char* const end = sLines.data() + sLines.size();
+    // Headers are only looked for where a line matches, backwards from it:
+    // the last one before it names it. Those before iFrom are known.
+    size_t iFrom = 0;
+    size_t iHeader = npos;  // the last header before iFrom in this block
+    for (size_t iKey = AtLineStart(sLines, sKeyEq_, 0); iKey != npos;
+         iKey = AtLineStart(sLines, sKeyEq_, iKey + sKeyEq_.size())) {
+      if (!wanted_.FoundIn(sLines.data() + iKey + sKeyEq_.size(), end))
+        continue;
+      const size_t iLast = LastHeader(sLines, iFrom, iKey);
+      if (iLast != npos) iHeader = iLast;
+      iFrom = iKey;
+      if (iHeader == npos && !bStarted_) continue;
+      pOut_->append(iHeader == npos ? std::string_view(sName_)
+                                    : HeaderName(sLines, iHeader));
+      pOut_->push_back('|');
+    }
+    // The last header of the block names the first lines of the next one.
+    const size_t iLast = LastHeader(sLines, iFrom, sLines.size());
+    if (iLast != npos) iHeader = iLast;
+    if (iHeader != npos) {
+      sName_.assign(HeaderName(sLines, iHeader));
+      bStarted_ = true;
     }
   }
 
  private:
   static constexpr size_t npos = std::string_view::npos;
 
-  // The first position at or after `i` where a line of the file begins with
+  // The first position at or after `i` where a line of `sLines` begins with
   // `sText` (not empty), or npos.
-  size_t AtLineStart(std::string_view sText, size_t i) const {
-    const char* const begin = sFile_.data();
-    const char* const end = begin + sFile_.size();
+  static size_t AtLineStart(std::string_view sLines, std::string_view sText,
+                            size_t i) {
+    const char* const begin = sLines.data();
+    const char* const end = begin + sLines.size();
     const size_t n = sText.size();
     for (const char* p = begin + i; static_cast<size_t>(end - p) >= n; ++p) {
       p = static_cast<const char*>(
@@ -115,31 +155,35 @@ class FilterScan {
     return npos;
   }
 
-  // Takes the name of the header line at `i`, as BracketName does: up to the
-  // first "]", or the whole line without one. Returns a position inside or
-  // just after that line, where the search for the next one may go on.
-  size_t Header(size_t i) {
-    bStarted_ = true;
-    size_t j = i + 1;
-    while (j < sFile_.size() && sFile_[j] != ']' && sFile_[j] != '\n') ++j;
-    if (j < sFile_.size() && sFile_[j] == ']') {
-      sName_ = sFile_.substr(i + 1, j - i - 1);
-    } else {
-      sName_ = sFile_.substr(i, LineTextEnd(sFile_, i) - i);
+  // The last header line that starts in [iFrom, iTo) of `sLines`, or npos.
+  static size_t LastHeader(std::string_view sLines, size_t iFrom,
+                           size_t iTo) {
+    const char* const begin = sLines.data();
+    while (iTo > iFrom) {
+      const char* p = FindLastByte(begin + iFrom, '[', iTo - iFrom);
+      if (p == nullptr) return npos;
+      if (p == begin || p[-1] == '\n') return static_cast<size_t>(p - begin);
+      iTo = static_cast<size_t>(p - begin);
     }
-    return j;
+    return npos;
   }
 
-  // The value that starts at `i`: the rest of its line's text.
-  std::string_view Value(size_t i) const {
-    return sFile_.substr(i, LineTextEnd(sFile_, i) - i);
+  // The name of the header line at `i`, as BracketName takes it: up to the
+  // first "]", or the whole line without one.
+  static std::string_view HeaderName(std::string_view sLines, size_t i) {
+    const size_t iEnd = LineTextEnd(sLines, i);
+    const std::string_view sLine = sLines.substr(i, iEnd - i);
+    const size_t iClose = sLine.find(']', 1);
+    if (iClose == npos) return sLine;
+    return sLine.substr(1, iClose - 1);
   }
 
-  const std::string_view sFile_;
   const sString sKeyEq_;
   const CaseBlindText wanted_;
-  bool bStarted_ = false;
-  std::string_view sName_;  // into sFile_
+  sString* const pOut_;
+  bool bNoMatch_;
+  bool bStarted_ = false;  // a header has been passed
+  sString sName_;          // the name of the last header of earlier blocks
 };
 
 }  // namespace
@@ -174,7 +218,14 @@ bool smDB::printFilter(const sString& sField, const sString& sWanted) {
   UCase(&sWantedUp);
   FileView file;
   if (!file.Open(DBfile)) return false;
-  FilterScan(file.Bytes(), sField, sWantedUp).Run();
+  // Printed only once the whole file is read: a read that fails part-way
+  // shows no names.
+  sString sFound;
+  FilterScan scan(sField, sWantedUp, &sFound);
+  std::string_view sLines;
+  while (file.Next(&sLines)) scan.Scan(sLines);
+  if (file.Failed()) return false;
+  Print(sFound);
   return true;
 }
 

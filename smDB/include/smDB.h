@@ -50,8 +50,9 @@ class smDB : public sTxtDB {
   // contains `sWanted`, ignoring ASCII letter case, each followed by "|", once
   // per matching line. A line whose first byte is "[" is a record header
   // line and names the record for the lines after it; lines before the first
-  // one belong to no record. True whenever the store is open and its file
-  // readable.
+  // one belong to no record. The names are printed only once the whole file
+  // has been read: true whenever the store is open and its file readable,
+  // false (nothing printed) when it cannot be opened or a read fails.
   bool printFilter(const sString& sField, const sString& sWanted);
 
  protected:

@@ -177,6 +177,7 @@ TEST_F(CatalogueTest, FilterReadsLinesByTheStoresLineModel) {
   EXPECT_EQ("", Filter("Genre", "a\r"));
   EXPECT_EQ("Lone|", Filter("Genre", "R\rA"));
   EXPECT_EQ("Last|", Filter("Genre", "aR\r"));
+  EXPECT_EQ("", Filter("Genre", "A\r\n[LONE"));  // a value ends at its line
   // The key ends at the first "=" of its line and is compared by case.
   Given(kHeader + "[A]\nGenre==x\nGenre\nGENRE=x\n Genre=x\nGenre");
   EXPECT_EQ("A|", Filter("Genre", "=X"));

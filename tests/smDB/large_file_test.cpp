@@ -2,10 +2,13 @@
 // lines and searched names fall across block boundaries everywhere.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "file-view.h"
 #include "get-put-line.h"
 #include "line-reader.h"
 #include "output.h"
@@ -197,6 +200,25 @@ TEST_F(LargeFileTest, FilterListsEveryMatchInOrder) {
   testing::internal::CaptureStdout();
   EXPECT_TRUE(db_.printFilter("Genre", "drama"));
   FlushOutput();
+  EXPECT_EQ(expected, testing::internal::GetCapturedStdout());
+}
+
+// Cuts the catalogue short once the filter has opened it, as an append that
+// fails part-way cuts back what it added.
+uint64_t g_cut_to = 0;
+void CutCatalogue() { std::filesystem::resize_file("db", g_cut_to); }
+
+TEST_F(LargeFileTest, FilterAnswersFromWhatItReadWhenTheFileShrinks) {
+  std::string expected;
+  for (int i = 0; i < 1000; ++i)
+    if (i % 3 == 0) expected += Name(i) + "|";
+  g_cut_to = HeaderAt(1000);
+  SetFileViewOpenedHookForTest(CutCatalogue);
+  testing::internal::CaptureStdout();
+  const bool bDone = db_.printFilter("Genre", "drama");
+  FlushOutput();
+  SetFileViewOpenedHookForTest(nullptr);
+  EXPECT_TRUE(bDone);
   EXPECT_EQ(expected, testing::internal::GetCapturedStdout());
 }
 

@@ -1,5 +1,6 @@
-// The listings with each of their file calls failing in turn: they print the
-// whole list, or "!error!" and not one name, never part of the list.
+// The listings and the filter with each of their file calls failing in turn:
+// they print the whole list, or "!error!" and not one name, never part of the
+// list.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,6 +8,7 @@
 
 #include "commands.h"
 #include "failing_file_calls.h"
+#include "smDB.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
@@ -27,6 +29,12 @@ std::string Catalogue(std::string* pList) {
   return db;
 }
 
+// The filter as the command runs it, on a field every record matches.
+void FilterAll() {
+  smDB db;
+  if (!db.open(DBfile) || !db.printFilter("plot", "PP")) Print("!error!");
+}
+
 std::string Listed(void (*list)()) {
   testing::internal::CaptureStdout();
   list();
@@ -39,7 +47,7 @@ TEST(ListingFaultTest, AFailedOpenOrReadPrintsTheMarkerAndNoName) {
   ScopedCwd cwd(dir.path());
   std::string list;
   WriteFile("db", Catalogue(&list));
-  for (void (*listing)() : {fList, fListByName}) {
+  for (void (*listing)() : {fList, fListByName, FilterAll}) {
     int iFailed = 0;
     for (int64_t n = 1; n < 100; ++n) {
       FailFileCallNumber(n);

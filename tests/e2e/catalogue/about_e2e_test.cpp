@@ -25,9 +25,11 @@ TEST_F(AboutTest, HelpAndHPrintTheSameUsageSummary) {
   EXPECT_EQ(help, Run({"-h"}));
   EXPECT_EQ(0u, help.find("usage: florrin ")) << help;
   EXPECT_EQ('\n', help.back());
+  // It starts a new user off: how to make a catalogue comes first.
+  EXPECT_LT(help.find("--new"), help.find("--list")) << help;
   // Every command word is in it.
   for (const char* word :
-       {"-l,", "--list", "-lbn,", "--listbyname", "--del", "--get", "--edit",
+       {"-n,", "--new", "-l,", "--list", "-lbn,", "--listbyname", "--del", "--get", "--edit",
         "--add", "--change", "--printrec", "--filter", "--autoadd",
         "--urladd", "--printsearch", "--version"})
     EXPECT_NE(std::string::npos, help.find(word)) << word;

@@ -145,6 +145,13 @@ TEST_F(FileIdentityTest, ALinkToACatalogueOnAnotherFileSystemIsRewritten) {
   EXPECT_TRUE(S_ISLNK(Lstat("db").st_mode));
 }
 
+TEST_F(FileIdentityTest, NewMakesNothingThroughALinkThatLeadsNowhere) {
+  fs::create_symlink("elsewhere", dir_.File("db"));
+  EXPECT_EQ("!error!", Run({"--new"}));
+  EXPECT_FALSE(fs::exists(dir_.File("elsewhere")));
+  EXPECT_TRUE(fs::is_symlink(dir_.File("db")));
+}
+
 TEST_F(FileIdentityTest, AHardLinkedCatalogueIsSplitByARewrite) {
   GivenDb(kOne);
   ASSERT_EQ(0, link(dir_.File("db").c_str(), dir_.File("twin").c_str()));
@@ -201,6 +208,17 @@ TEST_F(FileIdentityTest, AnAppendThatFillsTheDiskLeavesTheCatalogueAsItWas) {
   fs::remove(filler);
   EXPECT_EQ("!ok!", RunIn("disk", big));
   EXPECT_EQ("First|Big|", RunIn("disk", {"--list"}));
+}
+
+TEST_F(FileIdentityTest, NewOnAFullDiskLeavesNoCatalogue) {
+  SmallTmpfs disk(dir_.File("disk"), 64);
+  if (!disk.mounted()) GTEST_SKIP() << "cannot mount a tmpfs: " << disk.why();
+  // The name still fits (the lock file's too), the header line does not.
+  WriteFile(dir_.File("disk/filler"), std::string(64 * 1024, 'f'));
+  EXPECT_EQ("!error!", RunIn("disk", {"--new"}));
+  EXPECT_FALSE(fs::exists(dir_.File("disk/db")));
+  fs::remove(dir_.File("disk/filler"));
+  EXPECT_EQ("!ok!", RunIn("disk", {"--new"}));
 }
 
 }  // namespace

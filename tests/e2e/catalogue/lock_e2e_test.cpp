@@ -1,7 +1,9 @@
 // Which commands wait for the catalogue lock: every command that writes
-// files (the catalogue, its scratch files, downloaded pages), so that two
-// runs in one folder never write the same file at once; and no reader.
+// files (the catalogue, its scratch files, downloaded pages) in a folder
+// with a catalogue, so that two runs there never write the same file at
+// once; no reader; and nothing that runs in a folder without a catalogue.
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <memory>
 #include <string>
@@ -82,6 +84,29 @@ TEST_F(LockTest, ReadersDoNotWaitForTheLock) {
       {"--filter", "Genre", "a"},
   };
   for (const auto& args : readers) EXPECT_TRUE(EndsWhileLocked(args)) << args[0];
+}
+
+TEST_F(LockTest, NewWaitsForTheLockOnlyWhereThereIsNoCatalogue) {
+  // A change that finds the catalogue being made waits until it is whole.
+  EXPECT_TRUE(EndsWhileLocked({"--new"}));
+  std::filesystem::remove(dir_.File("db"));
+  auto lock = std::make_unique<CatalogueLock>(dir_.File("db.lock"));
+  std::future<RunResult> run = Start({"--new"});
+  EXPECT_EQ(std::future_status::timeout, run.wait_for(kGrace));
+  EXPECT_FALSE(Exists("db"));
+  lock.reset();
+  EXPECT_EQ("!ok!", run.get().out);
+  EXPECT_EQ(Written(kHeader), Db());
+}
+
+TEST_F(LockTest, PrintSearchWithoutACatalogueTakesNoLock) {
+  // It changes no catalogue, so it leaves nothing behind but its search page
+  // (none here: the download fails).
+  std::filesystem::remove(dir_.File("db"));
+  const std::vector<std::string> args = {"--printsearch", "A film"};
+  EXPECT_EQ(0, Start(args).get().exit_code);
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
+  EXPECT_TRUE(EndsWhileLocked(args));
 }
 
 }  // namespace
