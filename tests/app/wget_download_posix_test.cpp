@@ -119,6 +119,7 @@ class DownloadTest : public ::testing::TestWithParam<const char*> {
     for (const std::string& entry : site_.DownloaderEnvironment()) {
       const size_t eq = entry.find('=');
       const std::string name = entry.substr(0, eq);
+      if (name == "FLORRIN_DOWNLOADER") continue;  // the case's own choice
       env.push_back(std::make_unique<ScopedEnv>(
           name.c_str(),
           eq == std::string::npos ? nullptr : entry.c_str() + eq + 1));
