@@ -248,6 +248,18 @@ TEST_P(DownloadTest, TheSecretArrivesButIsOnNoCommandLineAndInNoFileLeft) {
   EXPECT_EQ("", leaked_);
 }
 
+TEST_P(DownloadTest, TheUsersWgetSettingsComeBeforeTheHeaders) {
+  if (!IsWget()) GTEST_SKIP() << "wget's own settings";
+  WriteFile(dir_.File("wgetrc"), "header = X-From-User: kept");
+  ScopedEnv wgetrc("WGETRC", dir_.File("wgetrc"));
+  DownloadRequest request = Request("http://www.example.test/page");
+  request.headers = {"X-Request: yes"};
+  EXPECT_TRUE(Fetch(request).bSaved);
+  EXPECT_EQ("www.example.test/page\tX-From-User: kept\n"
+            "www.example.test/page\tX-Request: yes\n",
+            HeaderLog());
+}
+
 TEST_P(DownloadTest, TheLimitEndsTheDownloaderWithTheProgramItStarted) {
   Route("www.example.test/silent", "page.htm", "hang", {});
   DownloadRequest request = Request("http://www.example.test/silent");
