@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "download-folder.h"
 #include "download.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
@@ -284,3 +285,19 @@ INSTANTIATE_TEST_SUITE_P(Downloaders, DownloadTest,
                          [](const auto& info) {
                            return std::string(info.param);
                          });
+
+// The private folder takes no file twice and goes with what it held. (Its
+// access list, for the user alone, cannot be checked here: Wine reports its
+// own default list for every file whatever was set.)
+TEST(DownloadFolderTest, ItGoesWithItsFiles) {
+  std::string path;
+  {
+    DownloadFolder folder;
+    ASSERT_TRUE(folder.ok());
+    ASSERT_TRUE(folder.Write("secret", "abc"));
+    EXPECT_FALSE(folder.Write("secret", "again")) << "an existing file";
+    EXPECT_EQ("abc", ReadFile(folder.File("secret")));
+    path = folder.File("");
+  }
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+}
