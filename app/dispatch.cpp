@@ -36,6 +36,10 @@ constexpr char kUsage[] =
     "Fields, in order: plot tagline rate year director runtime comments pic\n"
     "Act Genre Type. Changes answer !ok! or an !error! marker; a command line\n"
     "that matches no command answers \"!err in parameters!\". Exit status: 0.\n"
+    "\n"
+    "Downloads go through wget; on Windows through wget.exe beside florrin.exe\n"
+    "or on the PATH, else the system's curl.exe. FLORRIN_DOWNLOADER=wget or\n"
+    "FLORRIN_DOWNLOADER=curl chooses one.\n"
     "See florrin(1).\n";
 
 constexpr char kVersion[] = "florrin " FLORRIN_VERSION "\n";

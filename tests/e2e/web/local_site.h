@@ -17,16 +17,21 @@ class LocalSite {
   LocalSite& operator=(const LocalSite&) = delete;
 
   // Starts the site serving the routes of the fixture folder `root`, with
-  // its request log in `log`, and waits until it is ready. False (with a
-  // reason in `*error`) when it did not start.
+  // its request log in `log` (and, unless `headerLog` is empty, the headers
+  // of each request in `headerLog`, one "KEY<TAB>Name: value" line each),
+  // and waits until it is ready. False (with a reason in `*error`) when it
+  // did not start.
   bool Start(const std::string& root, const std::string& log,
-             std::string* error);
+             std::string* error, const std::string& headerLog = "");
 
   // Stops the site and waits for it. Safe to call more than once.
   void Stop();
 
   // The environment entries that make Florrin's downloader reach the site
   // (on POSIX: http_proxy set to it, and every other proxy setting removed).
+  // When the test run's FLORRIN_TEST_DOWNLOADER is "curl", they also make
+  // Florrin download with curl (on Windows the stand-in curl.exe alone on
+  // the PATH): the same suite then runs with the second downloader.
   std::vector<std::string> DownloaderEnvironment() const;
 
   // The requests logged so far, one "host+path?query" (decoded) each; and

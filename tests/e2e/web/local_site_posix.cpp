@@ -15,7 +15,7 @@ extern char** environ;
 LocalSite::~LocalSite() { Stop(); }
 
 bool LocalSite::Start(const std::string& root, const std::string& log,
-                      std::string* error) {
+                      std::string* error, const std::string& headerLog) {
   const std::string python = PYTHON3;
   root_ = root;
   log_ = log;
@@ -31,6 +31,10 @@ bool LocalSite::Start(const std::string& root, const std::string& log,
   posix_spawn_file_actions_addclose(&actions, fds[1]);
   std::vector<std::string> args = {python, SITE_SCRIPT, "--root", root,
                                    "--log", log};
+  if (!headerLog.empty()) {
+    args.push_back("--header-log");
+    args.push_back(headerLog);
+  }
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(&a[0]);
   argv.push_back(nullptr);
@@ -70,9 +74,13 @@ void LocalSite::Stop() {
 }
 
 std::vector<std::string> LocalSite::DownloaderEnvironment() const {
+  const char* downloader = std::getenv("FLORRIN_TEST_DOWNLOADER");
   return {"http_proxy=http://127.0.0.1:" + std::to_string(port_),
           "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "no_proxy", "NO_PROXY",
-          "ftp_proxy"};
+          "ftp_proxy",
+          downloader != nullptr && std::string(downloader) == "curl"
+              ? "FLORRIN_DOWNLOADER=curl"
+              : "FLORRIN_DOWNLOADER"};
 }
 
 std::vector<std::string> LocalSite::Requests() const {
