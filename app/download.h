@@ -32,7 +32,8 @@ struct DownloadRequest {
   bool bFollowRedirects = true;
   // True: when the server answers with an HTTP error, its body is still
   // saved in `sFile` for the caller to read (the download still fails).
-  // False: on any failure `sFile` does not exist afterwards.
+  // wget keeps no body of a 401 answer whatever it is told: there `sFile`
+  // may be empty. False: on any failure `sFile` does not exist afterwards.
   bool bKeepErrorBody = false;
   // The whole download's time limit in seconds (1 or more): the downloader
   // is ended, with whatever it started, when it passes.
@@ -58,7 +59,10 @@ struct DownloadResult {
 };
 
 // Fetches `request.sURL` into `request.sFile` with the chosen downloader and
-// reports what came of it. Never prints anything, never throws.
+// reports what came of it. Never prints anything, never throws. An address
+// or header holding a line break (or NUL) is refused before any request.
+// The downloader is wget, or curl where the system has no wget (Windows) or
+// FLORRIN_DOWNLOADER=curl asks for it; see ChooseDownloader.
 DownloadResult Download(const DownloadRequest& request);
 
 #endif  // FLORRIN_APP_DOWNLOAD_H_

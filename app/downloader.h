@@ -1,4 +1,5 @@
-// Starts the outside downloader `wget` and waits for it, within a time limit.
+// Finds the outside downloader (wget or curl), starts it and waits for it,
+// within a time limit.
 #ifndef FLORRIN_APP_DOWNLOADER_H_
 #define FLORRIN_APP_DOWNLOADER_H_
 
@@ -6,25 +7,59 @@
 
 #include "lmr.h"
 
-// Runs the program `wget` with the words of `args` as its arguments (the
+// The outside programs Florrin downloads with.
+enum class DownloaderKind { kWget, kCurl };
+
+// The downloader to use and how to start it.
+struct DownloaderChoice {
+  DownloaderKind kind = DownloaderKind::kWget;
+  // What RunDownloader starts: on POSIX the program's name, looked up on the
+  // PATH when it starts; on Windows its whole path, found beforehand. Empty
+  // when no such program was found.
+  sString sProgram;
+};
+
+// The downloader for this system and the environment variable
+// FLORRIN_DOWNLOADER (`forced`, null when not set): "wget" or "curl" forces
+// that one; anything else counts as not set. On POSIX the default is wget. On
+// Windows it is wget.exe from Florrin's own folder, then from the PATH, and
+// otherwise curl.exe from the system folder, then Florrin's own folder, then
+// the PATH. A forced program is looked up the same way (in its own places
+// only); the current folder is never searched.
+DownloaderChoice ChooseDownloader(const char* forced);
+
+// The program's name for the user's log: "wget" or "curl".
+const char* DownloaderName(DownloaderKind kind);
+
+// What came of one run of the downloader.
+struct DownloaderRun {
+  // False when the program could not be started (not found, or no process).
+  bool bStarted = false;
+  // True when the time limit passed and it was ended.
+  bool bTimedOut = false;
+  // Its exit status when it ended by itself; -1 otherwise (not started,
+  // ended at the limit, or killed by a signal).
+  int iExitStatus = -1;
+};
+
+// Runs `choice.sProgram` with the words of `args` as its arguments (the
 // program's own name not among them) and waits until it has ended, at most
-// `iTimeoutSeconds` seconds (1 or more). The program is found on the PATH and
-// started directly: no command interpreter sees the words, so no character
-// in them has any special meaning.
+// `iTimeoutSeconds` seconds (1 or more). No command interpreter sees the
+// words, so no character in them has any special meaning.
 //
 // The downloader inherits Florrin's environment (so a user's proxy settings
-// apply), except that LC_ALL is set to "C" and LANGUAGE is removed: its log
+// apply), except that LC_ALL is set to "C" and LANGUAGE is removed: wget's log
 // must be in plain untranslated words with "'" quotes, the only form that is
 // judged. Its standard input, output and error are the null device, so
-// nothing of it reaches Florrin's own output.
+// nothing of it reaches Florrin's own output, and on Windows it gets no
+// console window.
 //
-// A downloader still running when the limit passes is ended (with whatever
-// it started, where the platform allows) and waited for, so that no file of
-// the download is still being written when this returns.
-//
-// True only when the downloader was started, ended by itself within the
-// limit, and exited with status 0. Whether it saved the document is for the
-// caller to read in its log.
-bool RunDownloader(const std::vector<sString>& args, int iTimeoutSeconds);
+// A downloader still running when the limit passes is ended with whatever
+// it started (its process group on POSIX, its job object on Windows) and
+// waited for, so that no file of the download is still being written when
+// this returns.
+DownloaderRun RunDownloader(const DownloaderChoice& choice,
+                            const std::vector<sString>& args,
+                            int iTimeoutSeconds);
 
 #endif  // FLORRIN_APP_DOWNLOADER_H_

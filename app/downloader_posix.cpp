@@ -65,27 +65,41 @@ bool WaitWithLimit(pid_t pid, int iTimeoutSeconds, int* status) {
 
 }  // namespace
 
-bool RunDownloader(const std::vector<sString>& args, int iTimeoutSeconds) {
+DownloaderChoice ChooseDownloader(const char* forced) {
+  DownloaderChoice choice;
+  if (forced != nullptr && std::strcmp(forced, "curl") == 0) {
+    choice.kind = DownloaderKind::kCurl;
+  }
+  // posix_spawnp looks the name up on the PATH when it starts.
+  choice.sProgram = DownloaderName(choice.kind);
+  return choice;
+}
+
+DownloaderRun RunDownloader(const DownloaderChoice& choice,
+                            const std::vector<sString>& args,
+                            int iTimeoutSeconds) {
+  DownloaderRun run;
+  if (choice.sProgram.empty()) return run;
   // posix_spawnp takes non-const strings; these copies live until the wait.
   std::vector<sString> words = args;
-  words.insert(words.begin(), "wget");
+  words.insert(words.begin(), choice.sProgram);
   std::vector<char*> argv;
   for (sString& w : words) argv.push_back(&w[0]);
   argv.push_back(nullptr);
   std::vector<char*> env = DownloaderEnvironment();
 
   posix_spawn_file_actions_t actions;
-  if (posix_spawn_file_actions_init(&actions) != 0) return false;
+  if (posix_spawn_file_actions_init(&actions) != 0) return run;
   posix_spawnattr_t attr;
   if (posix_spawnattr_init(&attr) != 0) {
     posix_spawn_file_actions_destroy(&actions);
-    return false;
+    return run;
   }
-  // The child's standard streams go to the null device: wget with -o writes
-  // nothing there normally, but nothing it might say may reach the calling
-  // program through Florrin's output, nor may it read Florrin's input.
-  // A process group of its own lets the time limit end it with whatever it
-  // started.
+  // The child's standard streams go to the null device: the downloaders are
+  // told to write nothing there, but nothing they might say may reach the
+  // calling program through Florrin's output, nor may they read Florrin's
+  // input. A process group of its own lets the time limit end it with
+  // whatever it started.
   bool bOk =
       posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) ==
           0 &&
@@ -107,14 +121,21 @@ bool RunDownloader(const std::vector<sString>& args, int iTimeoutSeconds) {
 
   pid_t pid = -1;
   if (bOk) {
-    bOk = posix_spawnp(&pid, "wget", &actions, &attr, argv.data(),
-                       env.data()) == 0;
+    bOk = posix_spawnp(&pid, choice.sProgram.c_str(), &actions, &attr,
+                       argv.data(), env.data()) == 0;
   }
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
 
   int status = 0;
-  const bool bEnded = bOk && WaitWithLimit(pid, iTimeoutSeconds, &status);
+  run.bStarted = bOk;
+  if (bOk) {
+    const bool bEnded = WaitWithLimit(pid, iTimeoutSeconds, &status);
+    run.bTimedOut = !bEnded;
+    // glibc's posix_spawnp reports a program it could not run as a child
+    // that exits with status 127 at once.
+    if (bEnded && WIFEXITED(status)) run.iExitStatus = WEXITSTATUS(status);
+  }
   if (bSwapped) sigaction(SIGCHLD, &old, nullptr);
-  return bEnded && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return run;
 }

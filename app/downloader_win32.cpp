@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -81,14 +82,150 @@ HANDLE OpenNul(DWORD access) {
                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// True when `path` names a file (not a folder).
+bool IsFile(const std::wstring& path) {
+  const DWORD attrs = GetFileAttributesW(path.c_str());
+  return attrs != INVALID_FILE_ATTRIBUTES &&
+         (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// True for a whole path ("C:\..." or "\\server\..."): a PATH entry that is
+// not one would be looked up from the current folder.
+bool IsWholePath(const std::wstring& path) {
+  if (path.size() >= 3 && path[1] == L':' &&
+      (path[2] == L'\\' || path[2] == L'/')) {
+    return true;
+  }
+  return path.size() >= 2 && (path[0] == L'\\' || path[0] == L'/') &&
+         (path[1] == L'\\' || path[1] == L'/');
+}
+
+// `folder` and `name` joined with one backslash.
+std::wstring InFolder(std::wstring folder, const wchar_t* name) {
+  if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') {
+    folder.push_back(L'\\');
+  }
+  return folder + name;
+}
+
+// The folder of Florrin's own program, or empty.
+std::wstring OwnFolder() {
+  std::vector<wchar_t> buf(MAX_PATH);
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buf.data(),
+                                       static_cast<DWORD>(buf.size()));
+    if (n == 0) return L"";
+    if (n < buf.size()) {
+      std::wstring path(buf.data(), n);
+      const size_t slash = path.find_last_of(L"\\/");
+      return slash == std::wstring::npos ? L"" : path.substr(0, slash);
+    }
+    buf.resize(buf.size() * 2);
+  }
+}
+
+// The system folder (where Windows keeps its own curl.exe), or empty.
+std::wstring SystemFolder() {
+  wchar_t buf[MAX_PATH];
+  const UINT n = GetSystemDirectoryW(buf, MAX_PATH);
+  return n == 0 || n >= MAX_PATH ? L"" : std::wstring(buf, n);
+}
+
+// `name` in the first whole-path entry of the PATH that holds it, or empty.
+// Entries may be quoted; relative and empty ones (the current folder) are
+// passed over.
+std::wstring OnPath(const wchar_t* name) {
+  const DWORD n = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (n == 0) return L"";
+  std::vector<wchar_t> buf(n);
+  const DWORD got = GetEnvironmentVariableW(L"PATH", buf.data(), n);
+  if (got == 0 || got >= n) return L"";
+  const std::wstring path(buf.data(), got);
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(L';', start);
+    if (end == std::wstring::npos) end = path.size();
+    std::wstring entry = path.substr(start, end - start);
+    if (entry.size() >= 2 && entry.front() == L'"' && entry.back() == L'"') {
+      entry = entry.substr(1, entry.size() - 2);
+    }
+    if (IsWholePath(entry) && IsFile(InFolder(entry, name))) {
+      return InFolder(entry, name);
+    }
+    start = end + 1;
+  }
+  return L"";
+}
+
+// The first of `candidates` that names a file, or empty.
+std::wstring FirstFile(const std::vector<std::wstring>& candidates) {
+  for (const std::wstring& c : candidates) {
+    if (!c.empty() && IsFile(c)) return c;
+  }
+  return L"";
+}
+
+std::wstring FindWget(const std::wstring& own) {
+  const std::wstring found = FirstFile({own.empty() ? L"" : InFolder(own, L"wget.exe")});
+  return found.empty() ? OnPath(L"wget.exe") : found;
+}
+
+std::wstring FindCurl(const std::wstring& own) {
+  const std::wstring system = SystemFolder();
+  const std::wstring found =
+      FirstFile({system.empty() ? L"" : InFolder(system, L"curl.exe"),
+                 own.empty() ? L"" : InFolder(own, L"curl.exe")});
+  return found.empty() ? OnPath(L"curl.exe") : found;
+}
+
+// Ends every process of `job` and waits, a while, until none is left, so
+// that none still writes into the download's files.
+void EndJob(HANDLE job, HANDLE process) {
+  TerminateJobObject(job, 1);
+  WaitForSingleObject(process, kTerminationWaitMs);
+  for (DWORD waited = 0; waited < kTerminationWaitMs; waited += 10) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info;
+    if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation,
+                                   &info, sizeof info, nullptr) ||
+        info.ActiveProcesses == 0) {
+      return;
+    }
+    Sleep(10);
+  }
+}
+
 }  // namespace
 
-bool RunDownloader(const std::vector<sString>& args, int iTimeoutSeconds) {
-  // The program name goes first, quoted like the other words; with no
-  // application name given, CreateProcessW looks "wget" (then "wget.exe") up
-  // on the PATH itself.
+DownloaderChoice ChooseDownloader(const char* forced) {
+  const std::wstring own = OwnFolder();
+  const bool bWget = forced != nullptr && std::strcmp(forced, "wget") == 0;
+  const bool bCurl = forced != nullptr && std::strcmp(forced, "curl") == 0;
+  DownloaderChoice choice;
+  std::wstring program;
+  if (!bCurl) program = FindWget(own);
+  if (program.empty() && !bWget) {
+    choice.kind = DownloaderKind::kCurl;
+    program = FindCurl(own);
+  }
+  // A path the code page cannot hold counts as not found: Florrin's text is
+  // in that code page.
+  if (!Narrow(program, &choice.sProgram)) choice.sProgram.clear();
+  return choice;
+}
+
+DownloaderRun RunDownloader(const DownloaderChoice& choice,
+                            const std::vector<sString>& args,
+                            int iTimeoutSeconds) {
+  DownloaderRun run;
+  std::wstring program;
+  if (choice.sProgram.empty() || !Widen(choice.sProgram, &program)) {
+    return run;
+  }
+  // The program's whole path goes as the application name too, so that
+  // CreateProcessW searches nowhere (its own search would try the current
+  // folder); the first word is only what the program sees as its name.
   std::wstring cmd;
-  AppendQuoted(L"wget", &cmd);
+  AppendQuoted(program, &cmd);
   for (const sString& arg : args) {
     cmd.push_back(L' ');
     AppendQuoted(WideWord(arg), &cmd);
@@ -108,32 +245,60 @@ bool RunDownloader(const std::vector<sString>& args, int iTimeoutSeconds) {
   PROCESS_INFORMATION pi;
   ZeroMemory(&pi, sizeof pi);
 
+  // Whatever the downloader starts belongs to the job too, and ends with it:
+  // at the limit, and when the job's last handle is closed below.
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  if (job != nullptr) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+    ZeroMemory(&limits, sizeof limits);
+    limits.BasicLimitInformation.LimitFlags =
+        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
+                            sizeof limits);
+  }
+
   // CreateProcessW may write into the command line buffer, so it gets a copy.
+  // Started suspended, so that it cannot start anything before it is in the
+  // job.
   std::vector<wchar_t> cmdBuf(cmd.begin(), cmd.end());
   cmdBuf.push_back(L'\0');
   const BOOL bStarted =
       hIn != INVALID_HANDLE_VALUE && hOut != INVALID_HANDLE_VALUE &&
-      CreateProcessW(nullptr, cmdBuf.data(), nullptr, nullptr, TRUE,
-                     CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
+      CreateProcessW(program.c_str(), cmdBuf.data(), nullptr, nullptr, TRUE,
+                     CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW |
+                         CREATE_SUSPENDED,
                      env.data(), nullptr, &si, &pi);
   if (hIn != INVALID_HANDLE_VALUE) CloseHandle(hIn);
   if (hOut != INVALID_HANDLE_VALUE) CloseHandle(hOut);
-  if (!bStarted) return false;
+  if (!bStarted) {
+    if (job != nullptr) CloseHandle(job);
+    return run;
+  }
+  const bool bInJob =
+      job != nullptr && AssignProcessToJobObject(job, pi.hProcess);
+  ResumeThread(pi.hThread);
+  run.bStarted = true;
 
   const DWORD dwLimitMs = static_cast<DWORD>(iTimeoutSeconds) * 1000u;
   const bool bEnded = WaitForSingleObject(pi.hProcess, dwLimitMs) ==
                       WAIT_OBJECT_0;
   if (!bEnded) {
-    // Termination is asynchronous: wait until the process is gone, so that
-    // its files are closed and the caller can remove them.
-    TerminateProcess(pi.hProcess, 1);
-    WaitForSingleObject(pi.hProcess, kTerminationWaitMs);
+    run.bTimedOut = true;
+    // Termination is asynchronous: wait until the processes are gone, so
+    // that their files are closed and the caller can remove them.
+    if (bInJob) {
+      EndJob(job, pi.hProcess);
+    } else {
+      TerminateProcess(pi.hProcess, 1);
+      WaitForSingleObject(pi.hProcess, kTerminationWaitMs);
+    }
   }
   DWORD dwExitCode = 1;
-  const bool bSucceeded = bEnded &&
-                          GetExitCodeProcess(pi.hProcess, &dwExitCode) &&
-                          dwExitCode == 0;
+  if (bEnded && GetExitCodeProcess(pi.hProcess, &dwExitCode)) {
+    run.iExitStatus = static_cast<int>(dwExitCode);
+  }
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  return bSucceeded;
+  if (job != nullptr) CloseHandle(job);
+  return run;
 }

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "downloader.h"
+#include "download.h"
 #include "html-analizer.h"
 #include "web-text.h"
 
@@ -14,9 +14,6 @@ const char kDownloadError[] = "!download error!";
 const char kNothingFound[] = "!nothing found!";
 
 namespace {
-
-// The downloader's log; removed after every download.
-const char kLogFile[] = "tempout";
 
 // The download time limit when the environment sets none, and the largest
 // one taken from it.
@@ -100,18 +97,16 @@ bool wget(const sString& URL, const sString& FileName) {
   // An address that begins with "-" would be read by the downloader as one of
   // its options, some of which read or write files of their own choosing. No
   // page has such an address, so it fails like an unreachable one.
-  const bool bLooksLikeOption = Left(URL, 1) == "-";
-  // A downloader that did not start wrote no log; a "tempout" left over from
-  // an earlier run must not be taken for this download's.
-  const int iLimit = DownloadTimeout(std::getenv("FLORRIN_DOWNLOAD_TIMEOUT"));
-  const bool bSaved =
-      !bLooksLikeOption &&
-      RunDownloader(DownloaderArguments(URL, FileName, kLogFile, iLimit),
-                    iLimit) &&
-      WgetLogSaysSaved(kLogFile);
-  std::remove(kLogFile);
-  if (!bSaved) std::remove(FileName.c_str());
-  return bSaved;
+  if (Left(URL, 1) == "-") {
+    std::remove(FileName.c_str());
+    return false;
+  }
+  DownloadRequest request;
+  request.sURL = URL;
+  request.sFile = FileName;
+  request.iTimeoutSeconds =
+      DownloadTimeout(std::getenv("FLORRIN_DOWNLOAD_TIMEOUT"));
+  return Download(request).bSaved;
 }
 
 sString SearchAddress(const sString& movieName) {

@@ -13,4 +13,10 @@
 // there for the wide functions, as it does for the narrow ones.
 bool Widen(std::string_view sText, std::wstring* pWide);
 
+// Stores the UTF-16 text `wide` in `*pText` in the system's ANSI code page,
+// the reverse of Widen. False (and `*pText` empty) when some character has
+// no exact form in the code page: a file name with a look-alike in its place
+// would name another file.
+bool Narrow(std::wstring_view wide, std::string* pText);
+
 #endif  // FLORRIN_BASE_WIDE_NAME_WIN32_H_

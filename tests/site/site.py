@@ -7,9 +7,14 @@ absolute form ("GET http://www.imdb.com/find?q=Some%20Film;more=tt HTTP/1.1")
 and are routed by host, path and query, percent-decoded, to a file; any other
 request gets 404.
 
-Routes file: one route a line, "KEY<TAB>FILE" or "KEY<TAB>FILE<TAB>MODE",
-where KEY is host + path + query as decoded text and FILE is relative to the
-routes file's folder. Blank lines and lines starting with "#" are ignored.
+Routes file: one route a line, "KEY<TAB>FILE", "KEY<TAB>FILE<TAB>MODE" or
+"KEY<TAB>FILE<TAB>MODE<TAB>HEADER<TAB>HEADER...", where KEY is host + path +
+query as decoded text and FILE is relative to the routes file's folder (an
+empty FILE: an empty body). Blank lines and lines starting with "#" are
+ignored. MODE is empty, a hostile mode (below), or "status=NNN": the answer
+gets that status instead of 200, with the file as its body. Each HEADER
+("Name: value") is sent with the answer, e.g. "Retry-After: 3", or
+"Location: http://elsewhere/x" with "status=302" for a redirect.
 
 Hostile modes, for trials of how a downloader's caller copes with a bad
 server; a route names one as its MODE, or a request asks for one with a path
@@ -26,10 +31,12 @@ prefix ("/hang/", "/cut/", "/drip/"), which is removed before routing (so
         slower than any test's time limit.
 The request log keeps each request's key as asked, prefix included.
 
-Usage: site.py --root DIR [--port-file FILE] [--log FILE]
+Usage: site.py --root DIR [--port-file FILE] [--log FILE] [--header-log FILE]
 Listens on 127.0.0.1 on a free port, prints "PORT\n" on standard output (and
 writes it to --port-file) once it accepts connections, appends each request's
-decoded key to --log, and stops cleanly on SIGTERM or SIGINT.
+decoded key to --log, and each request's headers to --header-log, one
+"KEY<TAB>Name: value" line per header, so a test can see what arrived. It
+stops cleanly on SIGTERM or SIGINT.
 """
 
 import argparse
@@ -43,11 +50,18 @@ import time
 import urllib.parse
 
 CONTENT_TYPES = {".htm": "text/html", ".html": "text/html",
-                 ".jpg": "image/jpeg", ".txt": "text/plain"}
+                 ".jpg": "image/jpeg", ".txt": "text/plain",
+                 ".json": "application/json"}
 MODES = ("hang", "cut", "drip")
 DRIP_PAUSE = 0.5
 
 
+
+
+class Route:
+    def __init__(self, path, mode, status, headers):
+        self.path, self.mode = path, mode
+        self.status, self.headers = status, headers
 
 
 def load_routes(root):
@@ -57,11 +71,22 @@ def load_routes(root):
             line = line.rstrip("\n")
             if not line or line.startswith("#"):
                 continue
-            key, _, rest = line.partition("\t")
-            name, _, mode = rest.partition("\t")
+            fields = line.split("\t")
+            key, name = fields[0], fields[1] if len(fields) > 1 else ""
+            mode = fields[2] if len(fields) > 2 else ""
+            status = 200
+            if mode.startswith("status="):
+                status, mode = int(mode[len("status="):]), ""
             if mode and mode not in MODES:
                 raise ValueError("unknown mode %r for %s" % (mode, key))
-            routes[key] = (os.path.join(root, name), mode)
+            headers = []
+            for header in fields[3:]:
+                header_name, colon, value = header.partition(":")
+                if not colon:
+                    raise ValueError("bad header %r for %s" % (header, key))
+                headers.append((header_name.strip(), value.strip()))
+            path = os.path.join(root, name) if name else ""
+            routes[key] = Route(path, mode, status, headers)
     return routes
 
 
@@ -89,7 +114,7 @@ def split_mode(key):
     return "", key
 
 
-def make_handler(routes, log_path, log_lock):
+def make_handler(routes, log_path, header_log_path, log_lock):
     class Handler(http.server.BaseHTTPRequestHandler):
         server_version = "LocalSite/1.0"
 
@@ -98,23 +123,34 @@ def make_handler(routes, log_path, log_lock):
             if log_path:
                 with log_lock, open(log_path, "a", encoding="utf-8") as log:
                     log.write(key + "\n")
+            if header_log_path:
+                with log_lock, open(header_log_path, "a",
+                                    encoding="utf-8") as log:
+                    for name, value in self.headers.items():
+                        log.write("%s\t%s: %s\n" % (key, name, value))
             mode, key = split_mode(key)
-            name, route_mode = routes.get(key, (None, ""))
-            mode = mode or route_mode
+            route = routes.get(key)
+            mode = mode or (route.mode if route else "")
             if mode == "hang":
                 self.hang()
                 return
-            if name is None or not os.path.isfile(name):
+            extra = []
+            if route is None or (route.path and
+                                 not os.path.isfile(route.path)):
                 status, body = 404, b"<html><body>Not found</body></html>\n"
                 content_type = "text/html"
             else:
-                with open(name, "rb") as f:
-                    body = f.read()
-                status = 200
-                ext = os.path.splitext(name)[1]
+                body = b""
+                if route.path:
+                    with open(route.path, "rb") as f:
+                        body = f.read()
+                status, extra = route.status, route.headers
+                ext = os.path.splitext(route.path)[1]
                 content_type = CONTENT_TYPES.get(ext, "application/octet-stream")
             self.send_response(status)
             self.send_header("Content-Type", content_type)
+            for name, value in extra:
+                self.send_header(name, value)
             length = len(body) * 2 + 1 if mode == "cut" else len(body)
             self.send_header("Content-Length", str(length))
             self.send_header("Connection", "close")
@@ -162,11 +198,13 @@ def main():
     parser.add_argument("--root", required=True)
     parser.add_argument("--port-file")
     parser.add_argument("--log")
+    parser.add_argument("--header-log")
     args = parser.parse_args()
 
     routes = load_routes(args.root)
     server = http.server.ThreadingHTTPServer(
-        ("127.0.0.1", 0), make_handler(routes, args.log, threading.Lock()))
+        ("127.0.0.1", 0), make_handler(routes, args.log, args.header_log,
+                                     threading.Lock()))
     server.daemon_threads = True
     port = server.server_address[1]
 

@@ -17,10 +17,12 @@ class LocalSite {
   LocalSite& operator=(const LocalSite&) = delete;
 
   // Starts the site serving the routes of the fixture folder `root`, with
-  // its request log in `log`, and waits until it is ready. False (with a
-  // reason in `*error`) when it did not start.
+  // its request log in `log` (and, unless `headerLog` is empty, the headers
+  // of each request in `headerLog`, one "KEY<TAB>Name: value" line each),
+  // and waits until it is ready. False (with a reason in `*error`) when it
+  // did not start.
   bool Start(const std::string& root, const std::string& log,
-             std::string* error);
+             std::string* error, const std::string& headerLog = "");
 
   // Stops the site and waits for it. Safe to call more than once.
   void Stop();

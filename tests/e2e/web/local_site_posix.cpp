@@ -15,7 +15,7 @@ extern char** environ;
 LocalSite::~LocalSite() { Stop(); }
 
 bool LocalSite::Start(const std::string& root, const std::string& log,
-                      std::string* error) {
+                      std::string* error, const std::string& headerLog) {
   const std::string python = PYTHON3;
   root_ = root;
   log_ = log;
@@ -31,6 +31,10 @@ bool LocalSite::Start(const std::string& root, const std::string& log,
   posix_spawn_file_actions_addclose(&actions, fds[1]);
   std::vector<std::string> args = {python, SITE_SCRIPT, "--root", root,
                                    "--log", log};
+  if (!headerLog.empty()) {
+    args.push_back("--header-log");
+    args.push_back(headerLog);
+  }
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(&a[0]);
   argv.push_back(nullptr);

@@ -18,7 +18,8 @@ std::string WindowsPath(std::string path) {
 LocalSite::~LocalSite() { Stop(); }
 
 bool LocalSite::Start(const std::string& root, const std::string& log,
-                      std::string* error) {
+                      std::string* error, const std::string& headerLog) {
+  (void)headerLog;  // the stand-in downloaders keep no header log yet
   root_ = root;
   log_ = log;
   std::error_code ec;

@@ -1,0 +1,120 @@
+#include "download-folder.h"
+
+#include <windows.h>
+#include <sddl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "wide-name_win32.h"
+
+namespace {
+
+// How many folder names are tried before giving up.
+const int kTries = 100;
+
+// The access list "only the user, all rights, handed on to files made in
+// it, nothing inherited from above", written in SDDL; empty when the user's
+// SID cannot be read.
+std::wstring OwnerOnlyDescriptor() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return L"";
+  std::wstring sddl;
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> buf(size);
+  wchar_t* sid = nullptr;
+  if (size != 0 &&
+      GetTokenInformation(token, TokenUser, buf.data(), size, &size) &&
+      ConvertSidToStringSidW(
+          reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid, &sid)) {
+    sddl = std::wstring(L"D:P(A;OICI;FA;;;") + sid + L")";
+    LocalFree(sid);
+  }
+  CloseHandle(token);
+  return sddl;
+}
+
+// Makes the folder `path` that only the user can open. Where the access list
+// cannot be built, the folder takes the temporary folder's own, which on
+// Windows is the user's profile's: the user's alone as well.
+bool MakePrivateFolder(const std::wstring& path) {
+  const std::wstring sddl = OwnerOnlyDescriptor();
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!sddl.empty()) {
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr);
+  }
+  SECURITY_ATTRIBUTES sa = {sizeof sa, descriptor, FALSE};
+  const BOOL bMade =
+      CreateDirectoryW(path.c_str(), descriptor != nullptr ? &sa : nullptr);
+  if (descriptor != nullptr) LocalFree(descriptor);
+  return bMade != FALSE;
+}
+
+}  // namespace
+
+DownloadFolder::DownloadFolder() {
+  wchar_t temp[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return;
+  const std::wstring root(temp, n);
+  for (int i = 0; i < kTries; ++i) {
+    // Unique enough, and CreateDirectoryW refuses a name that exists.
+    const std::wstring path =
+        root + L"florrin-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+        std::to_wstring(GetTickCount64() % 1000000) + L"-" +
+        std::to_wstring(i);
+    if (MakePrivateFolder(path)) {
+      if (!Narrow(path, &sPath_)) {
+        RemoveDirectoryW(path.c_str());
+        sPath_.clear();
+      }
+      return;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return;
+  }
+}
+
+DownloadFolder::~DownloadFolder() {
+  std::wstring path;
+  if (sPath_.empty() || !Widen(sPath_, &path)) return;
+  // The downloader may have left files of its own beside ours; everything in
+  // the folder goes. Nothing in it is a folder.
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name != L"." && name != L"..") {
+        DeleteFileW((path + L"\\" + name).c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW(path.c_str());
+}
+
+sString DownloadFolder::File(const char* name) const {
+  return sPath_ + "\\" + name;
+}
+
+bool DownloadFolder::Write(const char* name, const sString& bytes) const {
+  std::wstring path;
+  if (sPath_.empty() || !Widen(File(name), &path)) return false;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  size_t done = 0;
+  bool bOk = true;
+  while (bOk && done < bytes.size()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(
+        std::min<size_t>(bytes.size() - done, 1u << 20));
+    bOk = WriteFile(file, bytes.data() + done, chunk, &written, nullptr) &&
+          written > 0;
+    done += written;
+  }
+  return CloseHandle(file) && bOk;
+}

@@ -1,0 +1,171 @@
+// Download through wget.
+#include <cstdio>
+#include <cstdlib>
+
+#include "download-folder.h"
+#include "download-parts.h"
+#include "imdb-search.h"
+#include "web-text.h"
+
+namespace {
+
+// The log of a plain download, in the current folder as it always was.
+const char kPlainLog[] = "tempout";
+
+// The private files of a private download.
+const char kSettingsFile[] = "wgetrc";
+const char kAddressFile[] = "address";
+const char kLogFile[] = "log";
+
+// Appends the file `name`'s bytes to `*text`, ending with a line end, when
+// it can be read.
+void AppendFile(const sString& name, sString* text) {
+  if (name.empty()) return;
+  std::FILE* f = std::fopen(name.c_str(), "rb");
+  if (f == nullptr) return;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text->append(buf, n);
+  std::fclose(f);
+  if (!text->empty() && text->back() != '\n') text->push_back('\n');
+}
+
+// The folder part of `path` with its last separator, or empty.
+sString FolderOf(const sString& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == sString::npos ? sString() : path.substr(0, slash + 1);
+}
+
+const char* NonEmptyVariable(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+// The options that differ from the defaults of a plain download.
+void AddRequestOptions(const DownloadRequest& request,
+                       std::vector<sString>* args) {
+  // wget hands a custom Authorization header on to whatever host a redirect
+  // names; a request that may carry one follows none.
+  if (!request.bFollowRedirects) args->push_back("--max-redirect=0");
+  if (request.bKeepErrorBody) args->push_back("--content-on-error");
+}
+
+DownloadResult PlainDownload(const DownloadRequest& request,
+                             const DownloaderChoice& choice) {
+  std::vector<sString> args = DownloaderArguments(
+      request.sURL, request.sFile, kPlainLog, request.iTimeoutSeconds);
+  // Before the "--" that ends the options.
+  std::vector<sString> extra;
+  AddRequestOptions(request, &extra);
+  args.insert(args.end() - 2, extra.begin(), extra.end());
+
+  // A downloader that did not start wrote no log; a "tempout" left over from
+  // an earlier run must not be taken for this download's.
+  std::remove(kPlainLog);
+  const DownloaderRun run =
+      RunDownloader(choice, args, request.iTimeoutSeconds);
+  std::vector<sString> lines;
+  if (run.bStarted) ReadTextLines(kPlainLog, &lines);
+  const bool bSaved = run.iExitStatus == 0 && WgetLogSaysSaved(kPlainLog);
+  std::remove(kPlainLog);
+  return FinishDownload(request, choice.kind, run, bSaved,
+                        LastHttpAnswer(lines));
+}
+
+// True when the log of a private download tells of a saved document after
+// an answer of success.
+bool PrivateLogSaysSaved(const std::vector<sString>& lines,
+                         const HttpAnswer& answer) {
+  bool bCompleted = false;
+  for (const sString& line : lines) {
+    if (line.find("' saved") != sString::npos) bCompleted = true;
+  }
+  return bCompleted && answer.iStatus >= 200 && answer.iStatus <= 299;
+}
+
+DownloadResult PrivateDownload(const DownloadRequest& request,
+                               const DownloaderChoice& choice) {
+  DownloadFolder folder;
+  // "--config" stands in for every startup file, so the user's own settings
+  // (proxy, certificates) come first and the request's headers after them.
+  sString settings = UserWgetSettings(choice.sProgram);
+  for (const sString& header : request.headers) {
+    settings += "header = " + header + "\n";
+  }
+  if (!folder.Write(kSettingsFile, settings) ||
+      !folder.Write(kAddressFile, request.sURL + "\n")) {
+    std::remove(request.sFile.c_str());
+    DownloadResult result;
+    result.sFailure = "no private temporary folder could be made";
+    return result;
+  }
+  // "-S" writes the answers' status lines and headers into the log: the
+  // status and Retry-After are read from there.
+  std::vector<sString> args = {"--config=" + folder.File(kSettingsFile),
+                               "--verbose",
+                               "--no-quiet",
+                               "--timeout=" +
+                                   std::to_string(request.iTimeoutSeconds),
+                               "--tries=3",
+                               "-S"};
+  AddRequestOptions(request, &args);
+  const std::vector<sString> files = {"-O", request.sFile,
+                                      "-o", folder.File(kLogFile),
+                                      "-i", folder.File(kAddressFile)};
+  args.insert(args.end(), files.begin(), files.end());
+
+  const DownloaderRun run =
+      RunDownloader(choice, args, request.iTimeoutSeconds);
+  std::vector<sString> lines;
+  if (run.bStarted) ReadTextLines(folder.File(kLogFile), &lines);
+  const HttpAnswer answer = LastHttpAnswer(lines);
+  const bool bSaved =
+      run.iExitStatus == 0 && PrivateLogSaysSaved(lines, answer);
+  return FinishDownload(request, choice.kind, run, bSaved, answer);
+}
+
+}  // namespace
+
+sString UserWgetSettings(const sString& wgetProgram) {
+  sString settings;
+  // wget reads the system's file first, then the user's, whose lines win.
+  const char* system = NonEmptyVariable("SYSTEM_WGETRC");
+#ifdef _WIN32
+  AppendFile(system != nullptr ? system : "", &settings);
+#else
+  AppendFile(system != nullptr ? system : "/etc/wgetrc", &settings);
+#endif
+  if (const char* user = NonEmptyVariable("WGETRC")) {
+    AppendFile(user, &settings);
+    return settings;
+  }
+  const char* home = NonEmptyVariable("HOME");
+  sString userFile;
+  if (home != nullptr) {
+    userFile = sString(home) + "/.wgetrc";
+  }
+#ifdef _WIN32
+  // wget for Windows looks beside itself when there is no HOME, and for
+  // "wget.ini" there when the user has no ".wgetrc".
+  if (home == nullptr) userFile = FolderOf(wgetProgram) + ".wgetrc";
+  std::FILE* f = std::fopen(userFile.c_str(), "rb");
+  if (f != nullptr) {
+    std::fclose(f);
+  } else {
+    userFile = FolderOf(wgetProgram) + "wget.ini";
+  }
+#else
+  (void)wgetProgram;
+  (void)FolderOf;
+#endif
+  AppendFile(userFile, &settings);
+  return settings;
+}
+
+DownloadResult DownloadWithWget(const DownloadRequest& request,
+                                const DownloaderChoice& choice) {
+  if (request.bPrivate || !request.headers.empty()) {
+    return PrivateDownload(request, choice);
+  }
+  return PlainDownload(request, choice);
+}
