@@ -44,12 +44,14 @@ bool ReadAnswer(const char* sFile, sString* pBody) {
 
 // What the log says came of a failed download.
 sString Outcome(const DownloadResult& r, const sString& sBody) {
-  sString sLine;
-  if (r.iHttpStatus != 0) sLine = "HTTP " + std::to_string(r.iHttpStatus);
-  const sString sMessage = ReadStatusMessage(sBody);
-  if (!sMessage.empty()) return sLine + ": " + sMessage;
-  if (!r.sFailure.empty()) sLine += (sLine.empty() ? "" : ": ") + r.sFailure;
-  return sLine.empty() ? sString("the download failed") : sLine;
+  // The status says it all, with the service's own words when it sent some;
+  // without one, the downloader's reason.
+  if (r.iHttpStatus != 0) {
+    const sString sLine = "HTTP " + std::to_string(r.iHttpStatus);
+    const sString sMessage = ReadStatusMessage(sBody);
+    return sMessage.empty() ? sLine : sLine + ": " + sMessage;
+  }
+  return r.sFailure.empty() ? sString("the download failed") : r.sFailure;
 }
 
 }  // namespace
