@@ -3,62 +3,11 @@
 // (api.tmdb.test, image.tmdb.test; see tests/site/site.py).
 #include <cstdlib>
 
-#include "web_e2e_fixture.h"
+#include "service_e2e_fixture.h"
 
 namespace {
 
 using Files_ = std::vector<std::string>;
-
-const char kToken[] = "test-token-7f3a";
-const char kKey[] = "test-key-19c2";
-const char kApi[] = "api.tmdb.test/3/";
-
-const char kInceptionList[] =
-    "Inception (2010) | /movie/27205 || Syndrome Halla, the Inception of "
-    "Croatian Professional Film \xE2\x80\x93 Born to Die (2017) | "
-    "/movie/1370380 || The Inception of Dramatic Representation (?\?\?\?) | "
-    "/movie/350632 || The Crack: Inception (2019) | /movie/613092 || "
-    "Inception (1980) | /movie/1359046 || The Inception of Seeking (2025) | "
-    "/movie/1524492 || Inception: Music from the Motion Picture (2010) | "
-    "/movie/973484 || Inception: The Cobol Job (2010) | /movie/64956 || WWA "
-    "The Inception (2001) | /movie/250845 || Bikini Inception (2015) | "
-    "/movie/542438 || ";
-
-class ServiceE2eTest : public WebE2eTest {
- protected:
-  // The service's addresses on the local site, and the test token unless
-  // `credential` says otherwise ("" for none).
-  std::vector<std::string> Env(const std::vector<std::string>& more = {},
-                               const std::string& credential =
-                                   std::string("FLORRIN_TMDB_TOKEN=") + kToken) {
-    std::vector<std::string> env = {"FLORRIN_TMDB_API=http://api.tmdb.test/3",
-                                    "FLORRIN_TMDB_IMAGES=http://image.tmdb.test/t/p/"};
-    if (!credential.empty()) env.push_back(credential);
-    env.insert(env.end(), more.begin(), more.end());
-    return env;
-  }
-  void Expect(const std::vector<std::string>& args, const std::string& out,
-              const std::vector<std::string>& more = {}) {
-    ExpectRun(args, out, Env(more));
-  }
-
-  static std::string Api(const std::string& rest) { return kApi + rest; }
-  static std::string Details(const std::string& id,
-                             const std::string& language = "en-US") {
-    return Api("movie/" + id + "?append_to_response=credits&language=" + language);
-  }
-
-  static std::string Inception(const std::string& name, const std::string& pic) {
-    return Record(name, {"Cobb, a skilled thief who commits corporate espionage "
-                         "by infiltrating the subconscious of his targets, is "
-                         "offered a chance to regain his old life.",
-                         "Your mind is the scene of the crime.", "8.4/10", "2010",
-                         "Christopher Nolan", "148 min", "", pic,
-                         " - Leonardo DiCaprio - Cobb - Joseph Gordon-Levitt - "
-                         "Arthur - Elliot Page - Ariadne",
-                         " - Action - Science Fiction - Adventure", ""});
-  }
-};
 
 TEST_F(ServiceE2eTest, PrintSearchListsTheServicesResults) {
   Expect({"--printsearch", "Inception"}, kInceptionList);
@@ -257,66 +206,3 @@ TEST_F(ServiceE2eTest, TheFailureLogSaysWhyWithoutTheSecret) {
 }
 
 }  // namespace
-
-namespace {
-
-// Every file under `folder` whose bytes hold `secret`.
-std::vector<std::string> FilesHolding(const std::string& folder,
-                                      const std::string& secret) {
-  std::vector<std::string> found;
-  for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
-    if (!e.is_regular_file()) continue;
-    if (ReadFile(e.path().string()).find(secret) != std::string::npos)
-      found.push_back(e.path().string());
-  }
-  return found;
-}
-
-// The real downloader's path from the PATH.
-std::string FindOnPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::string rest = path == nullptr ? "" : path;
-  while (!rest.empty()) {
-    const size_t colon = rest.find(':');
-    const std::string dir = rest.substr(0, colon);
-    rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
-    if (!dir.empty() && FileExists(dir + "/" + name)) return dir + "/" + name;
-  }
-  return "";
-}
-
-}  // namespace
-
-TEST_F(ServiceE2eTest, TheSecretIsNeitherOnACommandLineNorInAnyFileLeftBehind) {
-  const std::string wget = FindOnPath("wget");
-  ASSERT_NE("", wget);
-  // A wget before the real one that notes every argument it is given.
-  TempDir bin, tmp;
-  const std::string args = bin.File("args.log");
-  WriteFile(bin.File("wget"), "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + args +
-                                  "'\nexec '" + wget + "' \"$@\"\n");
-  std::filesystem::permissions(bin.File("wget"), std::filesystem::perms::owner_all);
-  const std::string log = home_.File("florrin.log");
-  const std::vector<std::string> env = {
-      "PATH=" + bin.path() + ":" + std::getenv("PATH"), "TMPDIR=" + tmp.path(),
-      "FLORRIN_LOG=" + log};
-  for (const std::string& credential :
-       {std::string("FLORRIN_TMDB_TOKEN=") + kToken, std::string("FLORRIN_TMDB_KEY=") + kKey}) {
-    const std::string secret = credential.substr(credential.find('=') + 1);
-    MakeDb();
-    ExpectRun({"-ps", "Inception"}, kInceptionList, Env(env, credential));
-    ExpectRun({"-t", "Inception"}, "!ok!", Env(env, credential));
-    ExpectRun({"-u", "Dream", "tt1375666"}, "!ok!", Env(env, credential));
-    ExpectRun({"-u", "X", "/movie/404404"}, "!error! Connection error.", Env(env, credential));
-    // The address itself goes in a private file, so only the poster's shows.
-    EXPECT_NE(std::string::npos, ReadFile(args).find("image.tmdb.test"))
-        << "the downloader was not run";
-    EXPECT_EQ(std::string::npos, ReadFile(args).find(secret)) << ReadFile(args);
-    EXPECT_EQ(Files_{}, FilesHolding(dir_.path(), secret));
-    EXPECT_EQ(Files_{}, FilesHolding(home_.path(), secret));
-    EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
-    std::filesystem::remove(args);
-    std::filesystem::remove(dir_.File("Inception.jpg"));
-    std::filesystem::remove(dir_.File("Dream.jpg"));
-  }
-}
