@@ -106,7 +106,11 @@ bool wget(const sString& URL, const sString& FileName) {
   request.sFile = FileName;
   request.iTimeoutSeconds =
       DownloadTimeout(std::getenv("FLORRIN_DOWNLOAD_TIMEOUT"));
-  return Download(request).bSaved;
+  const bool bSaved = Download(request).bSaved;
+  // Download removes the log it wrote; this removes one an earlier run left
+  // when no downloader was found to start, as this function always has.
+  std::remove("tempout");
+  return bSaved;
 }
 
 sString SearchAddress(const sString& movieName) {

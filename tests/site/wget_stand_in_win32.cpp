@@ -1,110 +1,111 @@
 // wget.exe for the Windows tests: a stand-in for the downloader that serves
-// the test site's fixture pages from disk instead of the network.
+// the test site's fixture pages from disk instead of the network
+// (stand_in_site_win32.h).
 //
-// Takes the command line Florrin gives the real downloader, options (among
-// them "-O FILE" and "-o LOG"), then "--" and the address, and maps the address to a page by the site's
-// routes file, as tests/site/site.py does: host + path + query, the scheme
-// dropped, the host in small letters, percent-decoded. It writes the page to
-// FILE and a log in the real downloader's words to LOG (with CR LF line
-// ends, as programs on Windows write them): success, "404 Not Found" for an
-// address without a route, and a host that cannot be resolved for any host
-// but the site's. FILE is created even when nothing is found, as the real
-// downloader does.
+// Takes the command lines Florrin gives the real downloader: options (among
+// them "-O FILE" and "-o LOG"), then "--" and the address; or, for a private
+// request, "--config=FILE" (its "header = ..." lines are the request's
+// headers), "-S", "--max-redirect=0", "--content-on-error" and "-i FILE"
+// (the address on its first line). It writes the page to FILE and a log in
+// the real downloader's words to LOG (with CR LF line ends, as programs on
+// Windows write them): success, an HTTP error, or a host that cannot be
+// resolved. With "-S" each answer's status line and headers are in the log,
+// indented, as the real one writes them. FILE is created even when nothing
+// is found, as the real downloader does; an error's body is written to it
+// only with "--content-on-error", and never for a 401. A redirect is followed unless
+// "--max-redirect=0". A route that hangs makes it start a lingering child
+// and wait for good.
 //
-// Environment: FLORRIN_SITE_ROOT, the folder holding routes.txt (required);
-// FLORRIN_SITE_LOG, where each request's key is appended, one a line;
-// FLORRIN_WGET_ARGS, where the argument list received is appended, each
-// argument followed by "\n" and the list by one more "\n"; FLORRIN_WGET_ENV,
-// where "LC_ALL=... LANGUAGE=...\n" is appended ("unset" for a missing one).
-// It also writes noise on its standard output and error, which must never
-// reach Florrin's output.
-#include <cctype>
+// Environment, beside the site's: FLORRIN_WGET_ARGS, where the argument list
+// received is appended, each argument followed by "\n" and the list by one
+// more "\n"; FLORRIN_WGET_ENV, where "LC_ALL=... LANGUAGE=...\n" is appended
+// ("unset" for a missing one). It also writes noise on its standard output
+// and error, which must never reach Florrin's output.
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#include "stand_in_site_win32.h"
 
 namespace {
 
-const char kSiteHost[] = "www.imdb.com";
+struct Options {
+  std::string url, file, log;
+  std::vector<std::string> headers;
+  bool bServerResponse = false;
+  bool bContentOnError = false;
+  bool bNoRedirects = false;
+};
 
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : std::string(value);
+std::string Trimmed(const std::string& s) {
+  const size_t start = s.find_first_not_of(" \t\r\n");
+  if (start == std::string::npos) return std::string();
+  const size_t end = s.find_last_not_of(" \t\r\n");
+  return s.substr(start, end - start + 1);
 }
 
-void Append(const std::string& path, const std::string& text) {
-  if (path.empty()) return;
-  std::ofstream out(path, std::ios::binary | std::ios::app);
-  out << text;
-}
-
-int Hex(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-std::string PercentDecoded(const std::string& s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size() && Hex(s[i + 1]) >= 0 &&
-        Hex(s[i + 2]) >= 0) {
-      out.push_back(static_cast<char>(Hex(s[i + 1]) * 16 + Hex(s[i + 2])));
-      i += 2;
-    } else {
-      out.push_back(s[i]);
-    }
-  }
-  return out;
-}
-
-// The page file named for `key` in the routes file, or empty.
-std::string Route(const std::string& root, const std::string& key) {
-  std::ifstream routes(root + "/routes.txt", std::ios::binary);
+// The "header = ..." lines of a settings file.
+void ReadSettings(const std::string& path, Options* options) {
+  std::istringstream in(ReadWhole(path));
   std::string line;
-  while (std::getline(routes, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    const size_t tab = line.find('\t');
-    if (tab != std::string::npos && line.compare(0, tab, key) == 0 &&
-        tab == key.size()) {
-      // A third column names a mode of the real site; the page is the second.
-      const size_t end = line.find('\t', tab + 1);
-      return root + "/" + line.substr(tab + 1, end == std::string::npos
-                                                   ? std::string::npos
-                                                   : end - tab - 1);
+  while (std::getline(in, line)) {
+    const std::string t = Trimmed(line);
+    if (t.empty() || t[0] == '#') continue;
+    const size_t eq = t.find('=');
+    if (eq == std::string::npos) continue;
+    if (Trimmed(t.substr(0, eq)) == "header") {
+      options->headers.push_back(Trimmed(t.substr(eq + 1)));
     }
   }
-  return std::string();
 }
 
-std::string Now() {
-  char buf[32];
-  const std::time_t t = std::time(nullptr);
-  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", std::localtime(&t));
-  return buf;
+// The answer's lines as "-S" shows them.
+std::string ServerResponse(const SiteAnswer& answer) {
+  std::string text = "\r\n  HTTP/1.1 " + std::to_string(answer.iStatus) +
+                     " " + answer.sReason + "\r\n";
+  for (const std::string& header : answer.headers) {
+    text += "  " + header + "\r\n";
+  }
+  return text + "  Content-Length: " + std::to_string(answer.body.size()) +
+         "\r\n";
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  std::string args, url, file, log;
-  bool options = true;
+  LingerIfAsked(argc, argv);
+  RecordThatIRan();
+  Options options;
+  std::string args;
+  bool bOptions = true;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     args += arg + "\n";
-    if (!options || arg.empty() || arg[0] != '-') {
-      url = arg;
+    const bool bHasValue = i + 1 < argc;
+    if (!bOptions || arg.empty() || arg[0] != '-') {
+      options.url = arg;
     } else if (arg == "--") {
-      options = false;
-    } else if ((arg == "-O" || arg == "-o") && i + 1 < argc) {
+      bOptions = false;
+    } else if ((arg == "-O" || arg == "-o" || arg == "-i") && bHasValue) {
       ++i;
-      (arg == "-O" ? file : log) = argv[i];
       args += std::string(argv[i]) + "\n";
+      if (arg == "-O") options.file = argv[i];
+      if (arg == "-o") options.log = argv[i];
+      if (arg == "-i") {
+        std::istringstream in(ReadWhole(argv[i]));
+        std::getline(in, options.url);
+        options.url = Trimmed(options.url);
+      }
+    } else if (arg.compare(0, 9, "--config=") == 0) {
+      ReadSettings(arg.substr(9), &options);
+    } else if (arg == "-S") {
+      options.bServerResponse = true;
+    } else if (arg == "--content-on-error") {
+      options.bContentOnError = true;
+    } else if (arg == "--max-redirect=0") {
+      options.bNoRedirects = true;
     }
   }
   Append(Env("FLORRIN_WGET_ARGS"), args + "\n");
@@ -116,46 +117,61 @@ int main(int argc, char* argv[]) {
   std::printf("noise on stdout\n");
   std::fprintf(stderr, "noise on stderr\n");
 
-  // The address as the real downloader reads it: scheme optional.
-  std::string rest = url;
-  const size_t scheme = rest.find("://");
-  if (scheme != std::string::npos) rest = rest.substr(scheme + 3);
-  const size_t slash = rest.find('/');
-  std::string host = rest.substr(0, slash);
-  const std::string path = slash == std::string::npos ? "/" : rest.substr(slash);
-  host = host.substr(0, host.find(':'));
-  for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  const std::string shown = scheme == std::string::npos ? "http://" + url : url;
-
-  std::string text = "--" + Now() + "--  " + shown + "\r\n";
-  if (!file.empty()) std::ofstream(file, std::ios::binary | std::ios::trunc);
-  if (host != kSiteHost) {
-    text += "Resolving " + host + " (" + host + ")... failed: No such host "
-            "is known. \r\nwget: unable to resolve host address '" + host +
-            "'\r\n";
-    Append(log, text);
-    return 4;
+  if (!options.file.empty()) WriteWhole(options.file, "");
+  std::string text;
+  SiteAddress address = ParseAddress(options.url);
+  // Redirects, as the real one follows them: at most a few.
+  for (int hops = 0;; ++hops) {
+    text += "--" + Now() + "--  " + address.shown + "\r\n";
+    const SiteAnswer answer = AskSite(address, options.headers);
+    const std::string& host = address.host;
+    if (!answer.bKnownHost) {
+      text += "Resolving " + host + " (" + host + ")... failed: No such host "
+              "is known. \r\nwget: unable to resolve host address '" + host +
+              "'\r\n";
+      Append(options.log, text);
+      return 4;
+    }
+    text += "Resolving " + host + " (" + host + ")... 127.0.0.1\r\n"
+            "Connecting to " + host + " (" + host + ")|127.0.0.1|:80... "
+            "connected.\r\nHTTP request sent, awaiting response... ";
+    if (answer.bHang) {
+      Append(options.log, text);
+      HangWithAChild();
+    }
+    const std::string status =
+        std::to_string(answer.iStatus) + " " + answer.sReason;
+    text += options.bServerResponse ? ServerResponse(answer) : status + "\r\n";
+    const std::string location = HeaderValue(answer.headers, "Location");
+    if (answer.iStatus >= 300 && answer.iStatus < 400 && !location.empty()) {
+      text += "Location: " + location + " [following]\r\n";
+      if (options.bNoRedirects || hops == 5) {
+        text += "0 redirections exceeded.\r\n";
+        Append(options.log, text);
+        return 8;
+      }
+      address = ParseAddress(location);
+      continue;
+    }
+    if (answer.iStatus == 401) {
+      // The real one drops a 401's body whatever it is told.
+      text += "\r\nUsername/Password Authentication Failed.\r\n";
+      Append(options.log, text);
+      return 6;
+    }
+    if (answer.iStatus != 200) {
+      text += Now() + " ERROR " + status + ".\r\n\r\n";
+      if (options.bContentOnError) WriteWhole(options.file, answer.body);
+      Append(options.log, text);
+      return 8;
+    }
+    WriteWhole(options.file, answer.body);
+    const std::string size = std::to_string(answer.body.size());
+    text += "Length: " + size + "\r\nSaving to: '" + options.file +
+            "'\r\n\r\n     0K                              100% 1.00M=0s\r\n"
+            "\r\n" + Now() + " (1.00 MB/s) - '" + options.file +
+            "' saved [" + size + "/" + size + "]\r\n\r\n";
+    Append(options.log, text);
+    return 0;
   }
-  const std::string key = PercentDecoded(host + path);
-  Append(Env("FLORRIN_SITE_LOG"), key + "\n");
-  text += "Resolving " + host + " (" + host + ")... 127.0.0.1\r\n"
-          "Connecting to " + host + " (" + host + ")|127.0.0.1|:80... "
-          "connected.\r\nHTTP request sent, awaiting response... ";
-  const std::string page = Route(Env("FLORRIN_SITE_ROOT"), key);
-  std::ifstream in(page, std::ios::binary);
-  if (page.empty() || !in) {
-    text += "404 Not Found\r\n" + Now() + " ERROR 404: Not Found.\r\n\r\n";
-    Append(log, text);
-    return 8;
-  }
-  const std::string body((std::istreambuf_iterator<char>(in)),
-                         std::istreambuf_iterator<char>());
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << body;
-  const std::string size = std::to_string(body.size());
-  text += "200 OK\r\nLength: " + size + "\r\nSaving to: '" + file +
-          "'\r\n\r\n     0K                              100% 1.00M=0s\r\n\r\n" +
-          Now() + " (1.00 MB/s) - '" + file + "' saved [" + size + "/" + size +
-          "]\r\n\r\n";
-  Append(log, text);
-  return 0;
 }

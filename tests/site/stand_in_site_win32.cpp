@@ -1,0 +1,213 @@
+#include "stand_in_site_win32.h"
+
+#include <windows.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+int Hex(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::string PercentDecoded(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size() && Hex(s[i + 1]) >= 0 &&
+        Hex(s[i + 2]) >= 0) {
+      out.push_back(static_cast<char>(Hex(s[i + 1]) * 16 + Hex(s[i + 2])));
+      i += 2;
+    } else {
+      out.push_back(s[i]);
+    }
+  }
+  return out;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return s;
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (;;) {
+    const size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab - start));
+    if (tab == std::string::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+const char* Reason(int status) {
+  switch (status) {
+    case 200: return "OK";
+    case 301: return "Moved Permanently";
+    case 302: return "Found";
+    case 401: return "Unauthorized";
+    case 404: return "Not Found";
+    case 429: return "Too Many Requests";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+  }
+}
+
+// The host of `key`: its part before the first "/".
+std::string HostOf(const std::string& key) {
+  return key.substr(0, key.find('/'));
+}
+
+[[noreturn]] void WaitForGood() {
+  for (;;) Sleep(INFINITE);
+}
+
+}  // namespace
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+void Append(const std::string& path, const std::string& text) {
+  if (path.empty()) return;
+  std::ofstream out(path, std::ios::binary | std::ios::app);
+  out << text;
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::string();
+  return std::string((std::istreambuf_iterator<char>(in)),
+                     std::istreambuf_iterator<char>());
+}
+
+void WriteWhole(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string Now() {
+  char buf[32];
+  const std::time_t t = std::time(nullptr);
+  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", std::localtime(&t));
+  return buf;
+}
+
+void RecordThatIRan() {
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  Append(Env("FLORRIN_STAND_IN_RAN"), std::string(path, n) + "\n");
+}
+
+SiteAddress ParseAddress(const std::string& url) {
+  SiteAddress address;
+  std::string rest = url;
+  const size_t scheme = rest.find("://");
+  if (scheme != std::string::npos) rest = rest.substr(scheme + 3);
+  const size_t slash = rest.find('/');
+  std::string host = rest.substr(0, slash);
+  const std::string path =
+      slash == std::string::npos ? "/" : rest.substr(slash);
+  address.host = Lower(host.substr(0, host.find(':')));
+  address.key = PercentDecoded(address.host + path);
+  address.shown = scheme == std::string::npos ? "http://" + url : url;
+  return address;
+}
+
+SiteAnswer AskSite(const SiteAddress& address,
+                   const std::vector<std::string>& headers) {
+  SiteAnswer answer;
+  const std::string root = Env("FLORRIN_SITE_ROOT");
+  std::istringstream routes(ReadWhole(root + "/routes.txt"));
+  std::string line;
+  std::vector<std::string> route;
+  while (std::getline(routes, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    const std::vector<std::string> fields = SplitTabs(line);
+    if (HostOf(fields[0]) == address.host) answer.bKnownHost = true;
+    if (route.empty() && fields[0] == address.key) route = fields;
+  }
+  if (!answer.bKnownHost) return answer;
+
+  Append(Env("FLORRIN_SITE_LOG"), address.key + "\n");
+  for (const std::string& header : headers) {
+    Append(Env("FLORRIN_SITE_HEADER_LOG"), address.key + "\t" + header + "\n");
+  }
+  // A "/hang/" prefix asks any address to hang, as on the real site.
+  const std::string host = HostOf(address.key);
+  if (address.key.compare(host.size(), 6, "/hang/") == 0) {
+    answer.bHang = true;
+    return answer;
+  }
+  if (route.empty() || route.size() < 2) return answer;
+  const std::string mode = route.size() > 2 ? route[2] : "";
+  answer.bHang = mode == "hang";
+  answer.iStatus = 200;
+  if (mode.compare(0, 7, "status=") == 0) {
+    answer.iStatus = std::atoi(mode.c_str() + 7);
+  }
+  answer.sReason = Reason(answer.iStatus);
+  answer.headers.assign(route.begin() + std::min<size_t>(3, route.size()),
+                        route.end());
+  if (!route[1].empty()) {
+    std::ifstream in(root + "/" + route[1], std::ios::binary);
+    if (!in) {
+      answer.iStatus = 404;
+      answer.sReason = Reason(404);
+      answer.headers.clear();
+      return answer;
+    }
+    answer.body.assign((std::istreambuf_iterator<char>(in)),
+                       std::istreambuf_iterator<char>());
+  }
+  return answer;
+}
+
+std::string HeaderValue(const std::vector<std::string>& headers,
+                        const std::string& name) {
+  for (const std::string& header : headers) {
+    const size_t colon = header.find(':');
+    if (colon == std::string::npos) continue;
+    if (Lower(header.substr(0, colon)) != Lower(name)) continue;
+    size_t start = colon + 1;
+    while (start < header.size() && header[start] == ' ') ++start;
+    return header.substr(start);
+  }
+  return std::string();
+}
+
+void HangWithAChild() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string cmd = std::string("\"") + path + "\" --linger-for-good";
+  STARTUPINFOA si;
+  ZeroMemory(&si, sizeof si);
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi;
+  ZeroMemory(&pi, sizeof pi);
+  std::string pids = std::to_string(GetCurrentProcessId()) + "\n";
+  if (CreateProcessA(path, &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                     nullptr, nullptr, &si, &pi)) {
+    pids += std::to_string(pi.dwProcessId) + "\n";
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  Append(Env("FLORRIN_STAND_IN_PIDS"), pids);
+  WaitForGood();
+}
+
+void LingerIfAsked(int argc, char* argv[]) {
+  if (argc == 2 && std::string(argv[1]) == "--linger-for-good") WaitForGood();
+}
