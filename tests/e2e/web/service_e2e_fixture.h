@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/user_text.h"
 #include "web_e2e_fixture.h"
 
 inline const char kToken[] = "test-token-7f3a";
@@ -40,6 +41,16 @@ class ServiceE2eTest : public WebE2eTest {
   void Expect(const std::vector<std::string>& args, const std::string& out,
               const std::vector<std::string>& more = {}) {
     ExpectRun(args, out, Env(more));
+  }
+
+  // Writes `text` as the user's florrin.conf (none when empty), adding to
+  // `*env` what the run needs to find it.
+  void WriteConfig(const std::string& text, std::vector<std::string>* env) {
+    const std::string path = ConfigFileIn(home_.path(), env);
+    std::filesystem::remove(path);
+    if (text.empty()) return;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    WriteFile(path, text);
   }
 
   static std::string Api(const std::string& rest) { return kApi + rest; }
