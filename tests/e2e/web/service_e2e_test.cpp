@@ -3,6 +3,7 @@
 // (api.tmdb.test, image.tmdb.test; see tests/site/site.py).
 #include <cstdlib>
 
+#include "downloader_watch.h"
 #include "service_e2e_fixture.h"
 
 namespace {
@@ -198,6 +199,46 @@ TEST_F(ServiceE2eTest, TheFailureLogSaysWhyWithoutTheSecret) {
       "florrin: http://api.tmdb.test/3/movie/500?append_to_response=credits&language=en-US: "
       "the answer is no movie\n",
       lines);
+}
+
+// Every file under `folder` whose bytes hold `secret`.
+std::vector<std::string> FilesHolding(const std::string& folder,
+                                      const std::string& secret) {
+  std::vector<std::string> found;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!e.is_regular_file()) continue;
+    if (ReadFile(e.path().string()).find(secret) != std::string::npos)
+      found.push_back(e.path().string());
+  }
+  return found;
+}
+
+TEST_F(ServiceE2eTest, TheSecretIsNeitherOnACommandLineNorInAnyFileLeftBehind) {
+  TempDir bin, tmp;
+  const std::string args = bin.File("args.log");
+  const std::string log = home_.File("florrin.log");
+  std::vector<std::string> env = {"FLORRIN_LOG=" + log};
+  std::string why;
+  ASSERT_TRUE(WatchDownloader(bin.path(), args, tmp.path(), &env, &why)) << why;
+  for (const std::string& credential :
+       {std::string("FLORRIN_TMDB_TOKEN=") + kToken, std::string("FLORRIN_TMDB_KEY=") + kKey}) {
+    const std::string secret = credential.substr(credential.find('=') + 1);
+    MakeDb();
+    ExpectRun({"-ps", "Inception"}, InCodePage(kInceptionList), Env(env, credential));
+    ExpectRun({"-t", "Inception"}, "!ok!", Env(env, credential));
+    ExpectRun({"-u", "Dream", "tt1375666"}, "!ok!", Env(env, credential));
+    ExpectRun({"-u", "X", "/movie/404404"}, "!error! Connection error.", Env(env, credential));
+    // The address itself goes in a private file, so only the poster's shows.
+    EXPECT_NE(std::string::npos, ReadFile(args).find("image.tmdb.test"))
+        << "the downloader was not run";
+    EXPECT_EQ(std::string::npos, ReadFile(args).find(secret)) << ReadFile(args);
+    EXPECT_EQ(Files_{}, FilesHolding(dir_.path(), secret));
+    EXPECT_EQ(Files_{}, FilesHolding(home_.path(), secret));
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+    std::filesystem::remove(args);
+    std::filesystem::remove(dir_.File("Inception.jpg"));
+    std::filesystem::remove(dir_.File("Dream.jpg"));
+  }
 }
 
 }  // namespace
