@@ -283,3 +283,20 @@ TEST_F(UrlAddTest, AReadOnlyCatalogueIsRefusedBeforeAnyDownload) {
   EXPECT_EQ(kHeader, Db());
   fs::permissions(dir_.File("db"), fs::perms::owner_write, fs::perm_options::add);
 }
+
+TEST_F(UrlAddTest, TheFailureLogNamesTheStepThatFailed) {
+  MakeDb();
+  const std::string log = home_.File("florrin.log");
+  ExpectRun({"-u", "Nope", "www.imdb.com/title/tt0100005/"},
+            "!error! Connection error.", {"FLORRIN_LOG=" + log});
+  ExpectRun({"-u", "Modern", "www.imdb.com/title/tt0100007/"},
+            "!error! Could not add to DataBase.", {"FLORRIN_LOG=" + log});
+  ExpectRun({"-t", "No Such Film"}, "!error!", {"FLORRIN_LOG=" + log});
+  EXPECT_EQ("florrin: www.imdb.com/title/tt0100005/: the title page could not "
+            "be downloaded\n"
+            "florrin: www.imdb.com/title/tt0100007/: not a title page of the "
+            "layout Florrin reads\n"
+            "florrin: http://www.imdb.com/find?q=No Such Film;more=tt: the "
+            "search page could not be downloaded\n",
+            ReadFile(log));
+}
