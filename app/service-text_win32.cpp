@@ -38,7 +38,25 @@ sString ToCodePage(UINT page, DWORD flags, const std::wstring& wide) {
 }  // namespace
 
 sString CatalogueText(const sString& sUtf8) {
-  return ToCodePage(CP_ACP, WC_NO_BEST_FIT_CHARS, FromCodePage(CP_UTF8, sUtf8));
+  // A system whose ANSI code page is UTF-8 keeps the text as it came.
+  if (GetACP() == CP_UTF8) return sUtf8;
+  std::wstring wide = FromCodePage(CP_UTF8, sUtf8);
+  // A character beyond the 16-bit range is two UTF-16 units, which the
+  // conversion would make two "?"; no ANSI code page holds such a
+  // character, so it becomes one replacement character first.
+  std::wstring one;
+  one.reserve(wide.size());
+  for (size_t i = 0; i < wide.size(); ++i) {
+    const wchar_t c = wide[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() &&
+        wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
+      one.push_back(static_cast<wchar_t>(0xFFFD));
+      ++i;
+    } else {
+      one.push_back(c);
+    }
+  }
+  return ToCodePage(CP_ACP, WC_NO_BEST_FIT_CHARS, one);
 }
 
 sString ServiceWords(const sString& sArg) {
