@@ -43,6 +43,10 @@ constexpr char kUsage[] =
     "FLORRIN_TMDB_KEY. FLORRIN_LOG=FILE notes why an import failed.\n"
     "This product uses the TMDB API but is not endorsed or certified by TMDB.\n"
     "\n"
+    "Downloads go through wget; on Windows through wget.exe beside florrin.exe\n"
+    "or on the PATH, else the system's curl.exe. FLORRIN_DOWNLOADER=wget or\n"
+    "FLORRIN_DOWNLOADER=curl chooses one.\n"
+    "\n"
     "See florrin(1).\n";
 
 constexpr char kVersion[] = "florrin " FLORRIN_VERSION "\n";

@@ -54,6 +54,13 @@ DownloadResult DownloadWithCurl(const DownloadRequest& request,
 // wget looks beside itself).
 sString UserWgetSettings(const sString& wgetProgram);
 
+// The files wget reads at its start, when they exist, in its order: the
+// system's settings (SYSTEM_WGETRC, or the system's own file), then the
+// user's (WGETRC, or else .wgetrc in the home folder; on Windows wget.ini
+// beside the wget program where there is no .wgetrc). `wgetProgram` is
+// where wget was found.
+std::vector<sString> WgetStartupFiles(const sString& wgetProgram);
+
 // `text` as a double-quoted value of a curl settings file.
 sString CurlQuoted(const sString& text);
 

@@ -1,6 +1,5 @@
 // Download through wget.
 #include <cstdio>
-#include <cstdlib>
 
 #include "download-folder.h"
 #include "download-parts.h"
@@ -28,17 +27,6 @@ void AppendFile(const sString& name, sString* text) {
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text->append(buf, n);
   std::fclose(f);
   if (!text->empty() && text->back() != '\n') text->push_back('\n');
-}
-
-// The folder part of `path` with its last separator, or empty.
-sString FolderOf(const sString& path) {
-  const size_t slash = path.find_last_of("/\\");
-  return slash == sString::npos ? sString() : path.substr(0, slash + 1);
-}
-
-const char* NonEmptyVariable(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
 // The options that differ from the defaults of a plain download.
@@ -128,37 +116,10 @@ DownloadResult PrivateDownload(const DownloadRequest& request,
 
 sString UserWgetSettings(const sString& wgetProgram) {
   sString settings;
-  // wget reads the system's file first, then the user's, whose lines win.
-  const char* system = NonEmptyVariable("SYSTEM_WGETRC");
-#ifdef _WIN32
-  AppendFile(system != nullptr ? system : "", &settings);
-#else
-  AppendFile(system != nullptr ? system : "/etc/wgetrc", &settings);
-#endif
-  if (const char* user = NonEmptyVariable("WGETRC")) {
-    AppendFile(user, &settings);
-    return settings;
+  // In wget's order: the system's file, then the user's, whose lines win.
+  for (const sString& file : WgetStartupFiles(wgetProgram)) {
+    AppendFile(file, &settings);
   }
-  const char* home = NonEmptyVariable("HOME");
-  sString userFile;
-  if (home != nullptr) {
-    userFile = sString(home) + "/.wgetrc";
-  }
-#ifdef _WIN32
-  // wget for Windows looks beside itself when there is no HOME, and for
-  // "wget.ini" there when the user has no ".wgetrc".
-  if (home == nullptr) userFile = FolderOf(wgetProgram) + ".wgetrc";
-  std::FILE* f = std::fopen(userFile.c_str(), "rb");
-  if (f != nullptr) {
-    std::fclose(f);
-  } else {
-    userFile = FolderOf(wgetProgram) + "wget.ini";
-  }
-#else
-  (void)wgetProgram;
-  (void)FolderOf;
-#endif
-  AppendFile(userFile, &settings);
   return settings;
 }
 

@@ -43,13 +43,15 @@ std::vector<sString> DownloaderArguments(const sString& URL,
                                          const sString& LogName,
                                          int iTimeoutSeconds);
 
-// Downloads `URL` into `FileName` with the outside downloader, its log going
-// to "tempout", within the time limit that DownloadTimeout gives for the
-// environment. The download succeeded when the downloader ended by itself
-// within the limit with exit status 0 and its log passes WgetLogSaysSaved.
-// "tempout" is removed afterwards in every case. True when the download
-// succeeded; on false `FileName` no longer exists. An older `FileName` is not
-// removed first.
+// Downloads `URL` into `FileName` as a plain request of Download, within the
+// time limit that DownloadTimeout gives for the environment. With wget, its
+// log goes to "tempout" and the download succeeded when wget ended by itself
+// within the limit with exit status 0 and its log passes WgetLogSaysSaved;
+// with curl, when it exited with status 0 after an answer of success.
+// "tempout" is removed afterwards in every case, and an address that begins
+// with "-" fails without any download. True when the download succeeded; on
+// false `FileName` no longer exists. An older `FileName` is not removed
+// first.
 bool wget(const sString& URL, const sString& FileName);
 
 // The site's search address for `movieName`: "http://", the host, "/find?q=",

@@ -1,10 +1,14 @@
 # The Windows package: florrin-<version>-win64.zip holding florrin.exe,
-# pipewell.dll with pipewell-run.exe beside it (which loads it from there)
-# and the README in one folder. `cmake --build build-win --target package` (or
+# pipewell.dll with pipewell-run.exe beside it (which loads it from there),
+# the README and README-Windows.txt (with CR LF line ends, for Notepad) in
+# one folder. `cmake --build build-win --target package` (or
 # cpack in the build folder) makes it.
 install(TARGETS florrin pipewell-run RUNTIME DESTINATION .)
 install(TARGETS pipewell RUNTIME DESTINATION . LIBRARY DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+configure_file(${PROJECT_SOURCE_DIR}/README-Windows.txt
+  ${PROJECT_BINARY_DIR}/README-Windows.txt @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${PROJECT_BINARY_DIR}/README-Windows.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME florrin)

@@ -85,6 +85,7 @@ class DownloadTest : public ::testing::TestWithParam<const char*> {
     mkdir(dir_.File("tmp").c_str(), 0755);
     mkdir(dir_.File("work").c_str(), 0755);
     mkdir(dir_.File("site").c_str(), 0755);
+    mkdir(dir_.File("home").c_str(), 0755);
     const std::string wrapper = dir_.File(std::string("bin/") + GetParam());
     WriteFile(wrapper,
               "#!/bin/sh\n"
@@ -119,6 +120,7 @@ class DownloadTest : public ::testing::TestWithParam<const char*> {
     for (const std::string& entry : site_.DownloaderEnvironment()) {
       const size_t eq = entry.find('=');
       const std::string name = entry.substr(0, eq);
+      if (name == "FLORRIN_DOWNLOADER") continue;  // the case's own choice
       env.push_back(std::make_unique<ScopedEnv>(
           name.c_str(),
           eq == std::string::npos ? nullptr : entry.c_str() + eq + 1));
@@ -168,7 +170,7 @@ class DownloadTest : public ::testing::TestWithParam<const char*> {
   std::string leaked_;
   ScopedEnv downloader_{"FLORRIN_DOWNLOADER", GetParam()};
   ScopedEnv tmpdir_{"TMPDIR", dir_.File("tmp").c_str()};
-  ScopedEnv home_{"HOME", dir_.File("work").c_str()};
+  ScopedEnv home_{"HOME", dir_.File("home").c_str()};
   ScopedEnv wgetrc_{"WGETRC", nullptr};
 };
 
@@ -335,6 +337,15 @@ TEST_P(DownloadTest, TheUsersWgetSettingsStillApplyToPrivateRequests) {
   EXPECT_TRUE(Fetch(request).bSaved);
   EXPECT_TRUE(Contains(HeaderLog(), "X-From-User: kept"));
   EXPECT_TRUE(Contains(HeaderLog(), "X-Request: yes"));
+}
+
+TEST_P(DownloadTest, TheWgetrcInTheHomeFolderAppliesWithoutTheVariable) {
+  if (!IsWget()) GTEST_SKIP() << "wget's own settings";
+  WriteFile(dir_.File("home/.wgetrc"), "header = X-From-Home: kept\n");
+  DownloadRequest request = Request("http://www.example.test/page");
+  request.bPrivate = true;
+  EXPECT_TRUE(Fetch(request).bSaved);
+  EXPECT_TRUE(Contains(HeaderLog(), "X-From-Home: kept"));
 }
 
 TEST_P(DownloadTest, TheCurlOptionsAreTheAgreedOnes) {

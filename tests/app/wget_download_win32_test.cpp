@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "download-folder.h"
 #include "download.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
@@ -248,6 +249,18 @@ TEST_P(DownloadTest, TheSecretArrivesButIsOnNoCommandLineAndInNoFileLeft) {
   EXPECT_EQ("", leaked_);
 }
 
+TEST_P(DownloadTest, TheUsersWgetSettingsComeBeforeTheHeaders) {
+  if (!IsWget()) GTEST_SKIP() << "wget's own settings";
+  WriteFile(dir_.File("wgetrc"), "header = X-From-User: kept");
+  ScopedEnv wgetrc("WGETRC", dir_.File("wgetrc"));
+  DownloadRequest request = Request("http://www.example.test/page");
+  request.headers = {"X-Request: yes"};
+  EXPECT_TRUE(Fetch(request).bSaved);
+  EXPECT_EQ("www.example.test/page\tX-From-User: kept\n"
+            "www.example.test/page\tX-Request: yes\n",
+            HeaderLog());
+}
+
 TEST_P(DownloadTest, TheLimitEndsTheDownloaderWithTheProgramItStarted) {
   Route("www.example.test/silent", "page.htm", "hang", {});
   DownloadRequest request = Request("http://www.example.test/silent");
@@ -272,3 +285,19 @@ INSTANTIATE_TEST_SUITE_P(Downloaders, DownloadTest,
                          [](const auto& info) {
                            return std::string(info.param);
                          });
+
+// The private folder takes no file twice and goes with what it held. (Its
+// access list, for the user alone, cannot be checked here: Wine reports its
+// own default list for every file whatever was set.)
+TEST(DownloadFolderTest, ItGoesWithItsFiles) {
+  std::string path;
+  {
+    DownloadFolder folder;
+    ASSERT_TRUE(folder.ok());
+    ASSERT_TRUE(folder.Write("secret", "abc"));
+    EXPECT_FALSE(folder.Write("secret", "again")) << "an existing file";
+    EXPECT_EQ("abc", ReadFile(folder.File("secret")));
+    path = folder.File("");
+  }
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+}

@@ -116,6 +116,7 @@ class WgetTest : public WebFileTest {
 
   std::string leaked_;
   ScopedEnv limit_{"FLORRIN_DOWNLOAD_TIMEOUT", nullptr};
+  ScopedEnv downloader_{"FLORRIN_DOWNLOADER", nullptr};  // wget, as the default
   ScopedEnv lcAll_{"LC_ALL", "de_DE.UTF-8"};
   ScopedEnv language_{"LANGUAGE", "de:fr"};
   ScopedEnv proxy_{"http_proxy", "http://127.0.0.1:9"};

@@ -80,6 +80,7 @@ class WgetTest : public WebFileTest {
   ScopedEnv lcAll_{"LC_ALL", "de_DE.UTF-8"};
   ScopedEnv language_{"LANGUAGE", "de:fr"};
   ScopedEnv limit_{"FLORRIN_DOWNLOAD_TIMEOUT", nullptr};
+  ScopedEnv downloader_{"FLORRIN_DOWNLOADER", nullptr};  // wget, as the default
 };
 
 TEST_F(WgetTest, SuccessKeepsTheDocumentAndRemovesTheLog) {

@@ -29,6 +29,9 @@ class LocalSite {
 
   // The environment entries that make Florrin's downloader reach the site
   // (on POSIX: http_proxy set to it, and every other proxy setting removed).
+  // When the test run's FLORRIN_TEST_DOWNLOADER is "curl", they also make
+  // Florrin download with curl (on Windows the stand-in curl.exe alone on
+  // the PATH): the same suite then runs with the second downloader.
   std::vector<std::string> DownloaderEnvironment() const;
 
   // The requests logged so far, one "host+path?query" (decoded) each; and

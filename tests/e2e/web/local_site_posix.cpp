@@ -74,9 +74,13 @@ void LocalSite::Stop() {
 }
 
 std::vector<std::string> LocalSite::DownloaderEnvironment() const {
+  const char* downloader = std::getenv("FLORRIN_TEST_DOWNLOADER");
   return {"http_proxy=http://127.0.0.1:" + std::to_string(port_),
           "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "no_proxy", "NO_PROXY",
-          "ftp_proxy"};
+          "ftp_proxy",
+          downloader != nullptr && std::string(downloader) == "curl"
+              ? "FLORRIN_DOWNLOADER=curl"
+              : "FLORRIN_DOWNLOADER"};
 }
 
 std::vector<std::string> LocalSite::Requests() const {

@@ -36,12 +36,16 @@ bool LocalSite::Start(const std::string& root, const std::string& log,
   return true;
 }
 
-// Nothing runs between downloads: each wget.exe serves one and ends.
+// Nothing runs between downloads: each stand-in serves one and ends.
 void LocalSite::Stop() {}
 
 std::vector<std::string> LocalSite::DownloaderEnvironment() const {
   const char* path = std::getenv("PATH");
-  return {"PATH=" + WindowsPath(STAND_IN_WGET_DIR) + ";" + (path ? path : ""),
+  const char* downloader = std::getenv("FLORRIN_TEST_DOWNLOADER");
+  const bool bCurl = downloader != nullptr && std::string(downloader) == "curl";
+  return {"PATH=" + WindowsPath(bCurl ? STAND_IN_CURL_DIR : STAND_IN_WGET_DIR) +
+              ";" + (path ? path : ""),
+          bCurl ? "FLORRIN_DOWNLOADER=curl" : "FLORRIN_DOWNLOADER",
           "FLORRIN_SITE_ROOT=" + root_, "FLORRIN_SITE_LOG=" + log_};
 }
 
