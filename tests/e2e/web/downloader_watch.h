@@ -8,8 +8,8 @@
 #include <vector>
 
 // Adds to `*env` what makes a run's downloader append each argument list it
-// is given to `argsLog` (on POSIX a wrapper written into `binDir` and put
-// first on the PATH; on Windows the stand-in's own FLORRIN_WGET_ARGS), and
+// is given to `argsLog` (on POSIX wrappers of wget and curl written into
+// `binDir` and put first on the PATH; on Windows the stand-in's own FLORRIN_WGET_ARGS), and
 // its temporary files go into `tmpDir`. False, with the reason in `*why`,
 // when that cannot be arranged.
 bool WatchDownloader(const std::string& binDir, const std::string& argsLog,

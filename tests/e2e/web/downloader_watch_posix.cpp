@@ -25,16 +25,22 @@ std::string FindOnPath(const std::string& name) {
 bool WatchDownloader(const std::string& binDir, const std::string& argsLog,
                      const std::string& tmpDir, std::vector<std::string>* env,
                      std::string* why) {
-  const std::string wget = FindOnPath("wget");
-  if (wget.empty()) {
-    *why = "no wget on the PATH";
+  // Both downloaders, whichever the run picks.
+  int wrapped = 0;
+  for (const std::string name : {"wget", "curl"}) {
+    const std::string program = FindOnPath(name);
+    if (program.empty()) continue;
+    const std::string wrapper = binDir + "/" + name;
+    WriteFile(wrapper, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + argsLog +
+                           "'\necho >> '" + argsLog + "'\nexec '" + program +
+                           "' \"$@\"\n");
+    std::filesystem::permissions(wrapper, std::filesystem::perms::owner_all);
+    ++wrapped;
+  }
+  if (wrapped == 0) {
+    *why = "neither wget nor curl on the PATH";
     return false;
   }
-  const std::string wrapper = binDir + "/wget";
-  WriteFile(wrapper, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + argsLog +
-                         "'\necho >> '" + argsLog + "'\nexec '" + wget +
-                         "' \"$@\"\n");
-  std::filesystem::permissions(wrapper, std::filesystem::perms::owner_all);
   env->push_back("PATH=" + binDir + ":" + std::getenv("PATH"));
   env->push_back("TMPDIR=" + tmpDir);
   return true;
