@@ -26,29 +26,37 @@ sString printImdbSearch(const sString& movieName) {
     std::remove(kSearchFile);
     return kDownloadError;
   }
-
-  std::vector<sString> lines;
-  ReadTextLines(kSearchFile, &lines);
-  int mode = 0;
-  for (const sString& sLine : lines) {
-    if (mode == 0) {
-      if (IsListHeading(sLine)) {
-        mode = 1;
-        printInfoLine(sLine);
-      }
-      continue;
-    }
-    if (Left(sLine, 5) == "</ol>") return "!found!";
-    printInfoLine(sLine);
+  std::vector<SearchMatch> matches;
+  if (!ReadSearchListing(kSearchFile, &matches)) {
+    Print("!not found!");
+    return "!not found! !error!";
   }
-  if (mode == 1) return "!found!";  // the page ended inside the list
-  Print("!not found!");
-  return "!not found! !error!";
+  for (const SearchMatch& match : matches) PrintSearchMatch(match);
+  return "!found!";  // also for a page that ended inside the list
 }
 
-void printInfoLine(const sString& sTemp) {
+bool ReadSearchListing(const sString& strFile,
+                       std::vector<SearchMatch>* pMatches) {
+  pMatches->clear();
+  std::vector<sString> lines;
+  ReadTextLines(strFile, &lines);
+  bool bListing = false;
+  SearchMatch match;
+  for (const sString& sLine : lines) {
+    if (!bListing) {
+      if (!IsListHeading(sLine)) continue;
+      bListing = true;  // the heading's own line is listed too
+    } else if (Left(sLine, 5) == "</ol>") {
+      break;
+    }
+    if (ListingEntry(sLine, &match)) pMatches->push_back(match);
+  }
+  return bListing;
+}
+
+bool ListingEntry(const sString& sTemp, SearchMatch* pMatch) {
   int stURL = FindInStr(sTemp, "<a href=\"", 0);
-  if (stURL == -1) return;
+  if (stURL == -1) return false;
   stURL += 9;
   const int endURL = FindInStr(sTemp, "?", stURL);
   const int stTit = FindInStr(sTemp, ">", endURL) + 1;
@@ -59,10 +67,22 @@ void printInfoLine(const sString& sTemp) {
 
   // A missing position makes a length negative or too large, and Mid then
   // gives the whole line: that is the listing's known form for such lines.
-  Print(Mid(sTemp, stTit, endTit - stTit));
+  pMatch->sTitle = Mid(sTemp, stTit, endTit - stTit);
+  pMatch->sYear = Mid(sTemp, stYear, endYear - stYear);
+  pMatch->sLink = Mid(sTemp, stURL, endURL - stURL);
+  return true;
+}
+
+void printInfoLine(const sString& sTemp) {
+  SearchMatch match;
+  if (ListingEntry(sTemp, &match)) PrintSearchMatch(match);
+}
+
+void PrintSearchMatch(const SearchMatch& match) {
+  Print(match.sTitle);
   Print(" ");
-  Print(Mid(sTemp, stYear, endYear - stYear));
+  Print(match.sYear);
   Print(" | ");
-  Print(Mid(sTemp, stURL, endURL - stURL));
+  Print(match.sLink);
   Print(" || ");
 }

@@ -2,7 +2,10 @@
 #ifndef FLORRIN_APP_PRINT_IMDB_SEARCH_H_
 #define FLORRIN_APP_PRINT_IMDB_SEARCH_H_
 
+#include <vector>
+
 #include "lmr.h"
+#include "movie-source.h"
 
 // Downloads the site's search page for `movieName` into "imbd-search.htm"
 // (removing an older one first) and prints the entries of the first list of
@@ -24,5 +27,19 @@ sString printImdbSearch(const sString& movieName);
 // "<a href=\"" prints nothing. Where a later piece is missing, the string
 // toolkit's bounds rules apply: that field prints as the whole line.
 void printInfoLine(const sString& sTemp);
+
+// The entry printInfoLine prints for `sTemp`, in its three pieces. False for
+// a line with no "<a href=\"", which prints nothing.
+bool ListingEntry(const sString& sTemp, SearchMatch* pMatch);
+
+// The entries of the search page `strFile` that printImdbSearch lists, in
+// page order, into `*pMatches`. False (no entries) when no heading opens a
+// list, or the page cannot be read.
+bool ReadSearchListing(const sString& strFile,
+                       std::vector<SearchMatch>* pMatches);
+
+// Prints `match` as one listing entry: title, " ", year text, " | ", link,
+// " || ".
+void PrintSearchMatch(const SearchMatch& match);
 
 #endif  // FLORRIN_APP_PRINT_IMDB_SEARCH_H_

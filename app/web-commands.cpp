@@ -1,68 +1,72 @@
-// The web import commands: "--autoadd", "--urladd" and "--printsearch".
-#include "commands.h"
+// The web import commands: "--autoadd", "--urladd" and "--printsearch". They
+// talk to a movie source (movie-source.h) and do not know which one answers.
+#include <memory>
 
-#include "get-put-line.h"
-#include "imdb-search.h"
-#include "movie-details.h"
+#include "commands.h"
+#include "movie-source.h"
+#include "movie-sources.h"
 #include "poster-name.h"
 #include "print-imdb-search.h"
 #include "smDB.h"
 
 namespace {
 
-// The working file that holds the downloaded title page.
-const char kMovieFile[] = "imbd-movie.htm";
+// How an import ended.
+enum class Imported { kAdded, kFetchFailed, kRefused };
 
-// The steps shared by both import commands, once the title page is in
-// "imbd-movie.htm": fetch the poster, cut out the details, add the record
-// named `sP1`. True when the catalogue took the record.
-bool AddFromTitlePage(smDB* db, const sString& sP1) {
-  // A name the catalogue already holds, or cannot hold, would be refused by
-  // the add below; fetching its poster first would overwrite (or, failing,
-  // delete) the poster of the record that holds it, or leave one behind.
-  if (!sTxtDB::isName(sP1) || db->isRec(sP1)) return false;
-  const sString sPicURL = infoPic(kMovieFile);
-  sString sPic;
-  const sString sPicFile = PosterFileName(sP1);
-  if (!sPicURL.empty() && !sPicFile.empty()) {
-    // A poster that cannot be fetched only leaves the pic field empty.
-    if (wget(sPicURL, sPicFile)) sPic = sPicFile;
+// Whether the catalogue would take a record named `sRec`. Asked before any
+// request: a name it holds or cannot hold, or a file that may not be
+// changed, would make the add fail after the downloads, which could only
+// have overwritten the working files and a poster of that name.
+bool MayAdd(smDB* db, const sString& sRec) {
+  return db->mayChange() && sTxtDB::isName(sRec) && !db->isRec(sRec);
+}
+
+// Fetches the movie at `sAddress` from `source`, then its poster, and adds
+// the record named `sRec`. The details come first: a refused movie costs no
+// poster.
+Imported Import(smDB* db, MovieSource* source, const sString& sRec,
+                const sString& sAddress) {
+  MovieDetails d;
+  switch (source->Details(sAddress, &d)) {
+    case DetailsStatus::kOk:
+      break;
+    case DetailsStatus::kFetchFailed:
+      return Imported::kFetchFailed;
+    case DetailsStatus::kRefused:
+      return Imported::kRefused;
   }
-  const sString sRec = sP1;
-  const sString sPlot = infoPlot(kMovieFile);
-  const sString sTag = infoTagline(kMovieFile);
-  const sString sRate = infoRate(kMovieFile);
-  const sString sYear = infoYear(kMovieFile);
-  const sString sDir = infoDirector(kMovieFile);
-  const sString sTime = infoRuntime(kMovieFile);
+  sString sPic;
+  const sString sPicFile = PosterFileName(sRec);
+  if (!d.sPosterURL.empty() && !sPicFile.empty()) {
+    // A poster that cannot be fetched only leaves the pic field empty.
+    if (source->FetchPoster(d.sPosterURL, sPicFile)) sPic = sPicFile;
+  }
   const sString sComm;
-  const sString sAct = infoCast(kMovieFile);
-  const sString sGen = infoGenre(kMovieFile);
   const sString sType;
-  return db->addRec(sRec, sPlot, sTag, sRate, sYear, sDir, sTime, sComm, sPic,
-                    sAct, sGen, sType);
+  return db->addRec(sRec, d.sPlot, d.sTag, d.sRate, d.sYear, d.sDir, d.sTime,
+                    sComm, sPic, d.sAct, d.sGen, sType)
+             ? Imported::kAdded
+             : Imported::kRefused;
 }
 
 }  // namespace
 
 void fAutoAdd(const sString& sP1) {
   smDB db;
-  if (!db.open(DBfile)) {
+  if (!db.open(DBfile) || !MayAdd(&db, sP1)) {
     Print("!error!");
     return;
   }
-  del(kSearchFile);
-  const sString sURL = searchImdb(sP1);
-  if (sURL == kDownloadError || sURL == kNothingFound) {
+  std::unique_ptr<MovieSource> source = SourceForSearch();
+  const SearchAnswer answer = source->Search(sP1);
+  if (!answer.bFetched || answer.sPick.empty()) {
     Print("!error!");
     return;
   }
-  del(kMovieFile);
-  if (!wget(sURL, kMovieFile)) {
-    Print("!error!");
-    return;
-  }
-  Print(AddFromTitlePage(&db, sP1) ? "!ok!" : "!error!");
+  Print(Import(&db, source.get(), sP1, answer.sPick) == Imported::kAdded
+            ? "!ok!"
+            : "!error!");
 }
 
 void fUrlAdd(const sString& sP1, const sString& sP2) {
@@ -71,16 +75,31 @@ void fUrlAdd(const sString& sP1, const sString& sP2) {
     Print("!error! Could not open DataBase.");
     return;
   }
-  del(kMovieFile);
-  if (!wget(sP2, kMovieFile)) {
-    Print("!error! Connection error.");
+  if (!MayAdd(&db, sP1)) {
+    Print("!error! Could not add to DataBase.");
     return;
   }
-  Print(AddFromTitlePage(&db, sP1) ? "!ok!"
-                                   : "!error! Could not add to DataBase.");
+  std::unique_ptr<MovieSource> source = SourceForAddress(sP2);
+  switch (Import(&db, source.get(), sP1, sP2)) {
+    case Imported::kAdded:
+      Print("!ok!");
+      break;
+    case Imported::kFetchFailed:
+      Print("!error! Connection error.");
+      break;
+    case Imported::kRefused:
+      Print("!error! Could not add to DataBase.");
+      break;
+  }
 }
 
 void fPrintImdbSearch(const sString& sP1) {
-  // The listing prints its own markers; its result is for nobody.
-  printImdbSearch(sP1);
+  const SearchAnswer answer = SourceForSearch()->Search(sP1);
+  if (!answer.bFetched) {
+    Print("!download error! !error!");
+  } else if (!answer.bListed) {
+    Print("!not found!");
+  } else {
+    for (const SearchMatch& match : answer.matches) PrintSearchMatch(match);
+  }
 }

@@ -13,7 +13,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 # Wrapped by hand: the .deb keeps line breaks as they are.
 set(CPACK_PACKAGE_DESCRIPTION
 "Florrin keeps a movie catalogue in a plain-text file and imports movies
-from the IMDb web site through wget. It answers one command per run on
+from the IMDb web site or The Movie Database through wget. It answers one command per run on
 standard output, for a calling program to read.
 Pipewell is a plug-in library that gives REALbasic code a Shell class,
 which runs a command line with its pipes redirected; pipewell-run tries
@@ -30,9 +30,10 @@ if(NOT WIN32)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
   set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-  # Florrin fetches every page and poster through wget; libc and libstdc++
-  # come from dpkg-shlibdeps.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "wget")
+  # Florrin fetches every page and poster through wget, the movie service
+  # over https (so the system's certificates); libc and libstdc++ come from
+  # dpkg-shlibdeps.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "wget, ca-certificates")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "file-identity.h"
 #include "get-put-line.h"
 #include "line-end.h"
 #include "line-reader.h"
@@ -97,6 +98,8 @@ bool sTxtDB::editRec(const sString& sRec, const sString& sField,
   }
   return false;
 }
+
+bool sTxtDB::mayChange() const { return opened && MayChange(DBfile); }
 
 bool sTxtDB::addRec(const sString& sRec, const sString& sField1) {
   if (!opened) return false;

@@ -75,6 +75,11 @@ class sTxtDB {
   // can no longer be read.
   bool isRec(const sString& sRec);
 
+  // True when the store is open and its file may be changed: the check every
+  // changing operation makes before it touches the file (see addRec). Lets a
+  // caller refuse work that would end in a refused change before doing it.
+  bool mayChange() const;
+
  protected:
   bool opened;
   sString DBfile;

@@ -114,12 +114,55 @@ def split_mode(key):
     return "", key
 
 
+# --- the movie service's API stand-in ---
+# Requests to API_HOST need the test credential: the token as
+# "Authorization: Bearer ..." or the key as the query's "api_key". Without
+# it they get the route "api-denied" (the service's 401 answer). The key is
+# taken out of the request's key, so routes and the request log never hold
+# it. A route "KEY #N" answers only the N-th request for KEY (counted from 1
+# per run), so a test can have "429" come before the answer.
+API_HOST = "api.tmdb.test"
+API_TOKEN = "test-token-7f3a"
+API_KEY = "test-key-19c2"
+API_DENIED = "api-denied"
+
+
+def api_request(handler, key):
+    """The request's key without its api_key, and whether it may pass."""
+    if key.split("/")[0] != API_HOST:
+        return key, True
+    parts = urllib.parse.urlsplit(handler.path)
+    params = urllib.parse.parse_qsl(parts.query, keep_blank_values=True)
+    keys = [value for name, value in params if name == "api_key"]
+    rest = ["%s=%s" % (name, value) for name, value in params
+            if name != "api_key"]
+    key = API_HOST + urllib.parse.unquote(parts.path)
+    if rest:
+        key += "?" + "&".join(rest)
+    auth = handler.headers.get("Authorization")
+    allowed = (auth == "Bearer " + API_TOKEN if auth is not None
+               else keys == [API_KEY])
+    return key, allowed
+
+
+def api_route(routes, key, allowed, counts, lock):
+    if not allowed:
+        return routes.get(API_DENIED)
+    with lock:
+        counts[key] = counts.get(key, 0) + 1
+        nth = counts[key]
+    return (routes.get("%s #%d" % (key, nth)) or routes.get(key) or
+            routes.get("api-not-found"))
+
+
 def make_handler(routes, log_path, header_log_path, log_lock):
+    api_counts = {}
+
     class Handler(http.server.BaseHTTPRequestHandler):
         server_version = "LocalSite/1.0"
 
         def do_GET(self):
-            key = request_key(self)
+            key, api_allowed = api_request(self, request_key(self))
             if log_path:
                 with log_lock, open(log_path, "a", encoding="utf-8") as log:
                     log.write(key + "\n")
@@ -129,7 +172,11 @@ def make_handler(routes, log_path, header_log_path, log_lock):
                     for name, value in self.headers.items():
                         log.write("%s\t%s: %s\n" % (key, name, value))
             mode, key = split_mode(key)
-            route = routes.get(key)
+            if key.split("/")[0] == API_HOST:
+                route = api_route(routes, key, api_allowed, api_counts,
+                                  log_lock)
+            else:
+                route = routes.get(key)
             mode = mode or (route.mode if route else "")
             if mode == "hang":
                 self.hang()

@@ -69,6 +69,64 @@ std::string HostOf(const std::string& key) {
   return key.substr(0, key.find('/'));
 }
 
+// --- the movie service's API stand-in, as in tests/site/site.py ---
+// Requests to kApiHost need the test credential (the token in an
+// "Authorization: Bearer" header, or the key as the query's "api_key");
+// without it they get the route "api-denied". The key is taken out of the
+// request's key. A route "KEY #N" answers only the N-th request for KEY
+// (counted in the site log), and a key without a route gets
+// "api-not-found".
+const char kApiHost[] = "api.tmdb.test";
+const char kApiToken[] = "test-token-7f3a";
+const char kApiKey[] = "test-key-19c2";
+
+// `key` without its api_key parameter; `*pAllowed` tells whether the
+// request carried the test credential.
+std::string ApiKey(const std::string& key,
+                   const std::vector<std::string>& headers, bool* pAllowed) {
+  const size_t mark = key.find('?');
+  std::string kept = key.substr(0, mark);
+  std::vector<std::string> keys;
+  std::string query = mark == std::string::npos ? "" : key.substr(mark + 1);
+  char join = '?';
+  while (!query.empty()) {
+    const size_t amp = query.find('&');
+    const std::string param = query.substr(0, amp);
+    query = amp == std::string::npos ? "" : query.substr(amp + 1);
+    if (param.compare(0, 8, "api_key=") == 0) {
+      keys.push_back(param.substr(8));
+    } else {
+      kept += join + param;
+      join = '&';
+    }
+  }
+  std::string auth;
+  bool bAuth = false;
+  for (const std::string& header : headers) {
+    const size_t colon = header.find(':');
+    if (colon != std::string::npos &&
+        Lower(header.substr(0, colon)) == "authorization") {
+      auth = header.substr(colon + 1);
+      while (!auth.empty() && auth[0] == ' ') auth.erase(0, 1);
+      bAuth = true;
+    }
+  }
+  *pAllowed = bAuth ? auth == std::string("Bearer ") + kApiToken
+                    : keys.size() == 1 && keys[0] == kApiKey;
+  return kept;
+}
+
+// How many times `key` stands alone on a line of the site log `log`.
+int TimesAsked(const std::string& log, const std::string& key) {
+  std::istringstream lines(ReadWhole(log));
+  std::string line;
+  int n = 0;
+  while (std::getline(lines, line)) {
+    if (line == key) ++n;
+  }
+  return n;
+}
+
 [[noreturn]] void WaitForGood() {
   for (;;) Sleep(INFINITE);
 }
@@ -129,21 +187,38 @@ SiteAnswer AskSite(const SiteAddress& address,
                    const std::vector<std::string>& headers) {
   SiteAnswer answer;
   const std::string root = Env("FLORRIN_SITE_ROOT");
+  const bool bApi = address.host == kApiHost;
+  bool bAllowed = true;
+  const std::string key =
+      bApi ? ApiKey(address.key, headers, &bAllowed) : address.key;
+  // The routes a request may take, first found first.
+  std::vector<std::string> wanted = {key};
+  if (bApi) {
+    const int nth = TimesAsked(Env("FLORRIN_SITE_LOG"), key) + 1;
+    wanted = {key + " #" + std::to_string(nth), key, "api-not-found"};
+    if (!bAllowed) wanted = {"api-denied"};
+  }
   std::istringstream routes(ReadWhole(root + "/routes.txt"));
   std::string line;
   std::vector<std::string> route;
+  size_t iRank = wanted.size();
   while (std::getline(routes, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
     const std::vector<std::string> fields = SplitTabs(line);
     if (HostOf(fields[0]) == address.host) answer.bKnownHost = true;
-    if (route.empty() && fields[0] == address.key) route = fields;
+    for (size_t i = 0; i < iRank; ++i) {
+      if (fields[0] == wanted[i]) {
+        route = fields;
+        iRank = i;
+      }
+    }
   }
   if (!answer.bKnownHost) return answer;
 
-  Append(Env("FLORRIN_SITE_LOG"), address.key + "\n");
+  Append(Env("FLORRIN_SITE_LOG"), key + "\n");
   for (const std::string& header : headers) {
-    Append(Env("FLORRIN_SITE_HEADER_LOG"), address.key + "\t" + header + "\n");
+    Append(Env("FLORRIN_SITE_HEADER_LOG"), key + "\t" + header + "\n");
   }
   // A "/hang/" prefix asks any address to hang, as on the real site.
   const std::string host = HostOf(address.key);

@@ -18,6 +18,12 @@ struct RunResult {
 // With a positive `timeout_seconds`, a program still running after that long
 // is killed (SIGKILL, the program alone) and the result says so: a test of
 // something that must end fails instead of hanging.
+// `utf8` as an argument that RunProgram passes as Unicode text: on Windows
+// it reaches the program's wide command line whole, characters the ANSI
+// code page lacks included (every other argument is taken in the code
+// page). Elsewhere the same bytes.
+std::string Utf8Arg(const std::string& utf8);
+
 RunResult RunProgram(const std::string& exe,
                      const std::vector<std::string>& args,
                      const std::string& cwd,

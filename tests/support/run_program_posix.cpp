@@ -43,6 +43,8 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 
 }  // namespace
 
+std::string Utf8Arg(const std::string& utf8) { return utf8; }
+
 RunResult RunProgram(const std::string& exe,
                      const std::vector<std::string>& args,
                      const std::string& cwd,

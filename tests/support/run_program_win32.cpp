@@ -9,14 +9,24 @@
 
 namespace {
 
+// What Utf8Arg puts before a UTF-8 argument: bytes no test text holds.
+const char kUtf8Mark[] = "\x01utf8\x01";
+const size_t kUtf8MarkSize = sizeof kUtf8Mark - 1;
+
 // Test texts are byte strings in the ANSI code page, as a Windows caller
-// hands them over.
-std::wstring Wide(const std::string& s) {
+// hands them over, except those that Utf8Arg marked.
+std::wstring Wide(const std::string& text) {
+  UINT page = CP_ACP;
+  std::string s = text;
+  if (s.compare(0, kUtf8MarkSize, kUtf8Mark) == 0) {
+    page = CP_UTF8;
+    s.erase(0, kUtf8MarkSize);
+  }
   if (s.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(),
+  const int n = MultiByteToWideChar(page, 0, s.data(),
                                     static_cast<int>(s.size()), nullptr, 0);
   std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0],
+  MultiByteToWideChar(page, 0, s.data(), static_cast<int>(s.size()), &w[0],
                       n);
   return w;
 }
@@ -91,6 +101,8 @@ void Drain(HANDLE pipe, std::string* sink) {
 std::mutex g_start_lock;
 
 }  // namespace
+
+std::string Utf8Arg(const std::string& utf8) { return kUtf8Mark + utf8; }
 
 RunResult RunProgram(const std::string& exe,
                      const std::vector<std::string>& args,

@@ -33,6 +33,12 @@ TEST_F(AboutTest, HelpAndHPrintTheSameUsageSummary) {
         "--add", "--change", "--printrec", "--filter", "--autoadd",
         "--urladd", "--printsearch", "--version"})
     EXPECT_NE(std::string::npos, help.find(word)) << word;
+  // The movie service's attribution and how to set it up.
+  EXPECT_NE(std::string::npos,
+            help.find(Written("This product uses the TMDB API but is not "
+                              "endorsed or certified by TMDB.\n")));
+  for (const char* word : {"FLORRIN_TMDB_TOKEN", "florrin.conf", "FLORRIN_LOG"})
+    EXPECT_NE(std::string::npos, help.find(word)) << word;
   ExpectFolderUntouched();
 }
 

@@ -11,6 +11,7 @@
 #include "support/file_util.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
+#include "support/user_settings.h"
 
 const std::string kHeader = "1.0.0-TALVERO_sTxtDB\n";
 
@@ -41,7 +42,8 @@ class FlorrinTest : public ::testing::Test {
   // Runs florrin with `args` in the test's folder and returns its standard
   // output, checking that every run is silent on standard error and exits 0.
   std::string Run(const std::vector<std::string>& args) {
-    RunResult r = RunProgram(FLORRIN_EXE, args, dir_.path());
+    RunResult r = RunProgram(FLORRIN_EXE, args, dir_.path(),
+                             WithoutUserSettings(home_.path()));
     EXPECT_EQ("", r.err);
     EXPECT_EQ(0, r.exit_code);
     return r.out;
@@ -52,6 +54,7 @@ class FlorrinTest : public ::testing::Test {
   bool Exists(const std::string& name) { return FileExists(dir_.File(name)); }
 
   TempDir dir_;
+  TempDir home_;
 };
 
 #endif  // FLORRIN_TESTS_E2E_CATALOGUE_FLORRIN_FIXTURE_H_

@@ -56,8 +56,10 @@ class LockTest : public FlorrinTest {
     // Downloads fail at once: the proxy is a closed local port.
     const std::string dir = dir_.path();
     return std::async(std::launch::async, [args, dir] {
-      return RunProgram(FLORRIN_EXE, args, dir,
-                        {"http_proxy=http://127.0.0.1:9/", "no_proxy"});
+      std::vector<std::string> env = WithoutUserSettings(dir);
+      env.push_back("http_proxy=http://127.0.0.1:9/");
+      env.push_back("no_proxy");
+      return RunProgram(FLORRIN_EXE, args, dir, env);
     });
   }
 };

@@ -89,18 +89,18 @@ TEST_F(AutoAddTest, TitlePageThatIsNotThereKeepsTheSearchPage) {
   EXPECT_EQ((Files_{"db", "imbd-search.htm"}), Files());
 }
 
-TEST_F(AutoAddTest, DuplicateNameIsRefusedWithoutFetchingThePoster) {
+TEST_F(AutoAddTest, DuplicateNameIsRefusedBeforeAnyDownload) {
   MakeDb();
   ExpectRun({"-t", "Harbour Lights"}, "!ok!");
   const std::string after = Db();
   Write("Harbour Lights.jpg", "old poster");
+  Write("imbd-movie.htm", "older page");
   ClearRequests();
   ExpectRun({"-t", "Harbour Lights"}, "!error!");
   EXPECT_EQ(after, Db());
   EXPECT_EQ("old poster", Read("Harbour Lights.jpg"));
-  EXPECT_EQ((Files_{"www.imdb.com/find?q=Harbour Lights;more=tt",
-                    "www.imdb.com/title/tt0100001/"}),
-            Requests());
+  EXPECT_EQ("older page", Read("imbd-movie.htm"));
+  EXPECT_EQ(Files_{}, Requests());
 }
 
 TEST_F(UrlAddTest, AddsFromTheAddressWithoutSearching) {
@@ -218,7 +218,7 @@ TEST_F(UrlAddTest, AddressThatLooksLikeAnOptionIsNotPassedOn) {
   EXPECT_EQ(Files_{}, Requests());
 }
 
-TEST_F(UrlAddTest, TitlesTheCatalogueCannotHoldAreRefusedWithoutAPoster) {
+TEST_F(UrlAddTest, TitlesTheCatalogueCannotHoldAreRefusedBeforeAnyDownload) {
   // No empty line in the catalogue, so only the rule refuses "".
   const std::string start = std::string(kHeader).substr(0, 20);
   Write("db", start);
@@ -227,8 +227,8 @@ TEST_F(UrlAddTest, TitlesTheCatalogueCannotHoldAreRefusedWithoutAPoster) {
     ExpectRun({"-u", name, "www.imdb.com/title/tt0100001/"},
               "!error! Could not add to DataBase.");
     EXPECT_EQ(start, Db()) << name;
-    EXPECT_EQ((Files_{"db", "imbd-movie.htm"}), Files()) << name;
-    EXPECT_EQ((Files_{"www.imdb.com/title/tt0100001/"}), Requests()) << name;
+    EXPECT_EQ((Files_{"db"}), Files()) << name;
+    EXPECT_EQ(Files_{}, Requests()) << name;
   }
 }
 
@@ -242,5 +242,61 @@ TEST_F(UrlAddTest, DuplicateNameLeavesItsPosterAlone) {
             "!error! Could not add to DataBase.");
   EXPECT_EQ(after, Db());
   EXPECT_EQ("the user's own poster", Read("Alien.jpg"));
-  EXPECT_EQ((Files_{"www.imdb.com/title/tt0100001/"}), Requests());
+  EXPECT_EQ(Files_{}, Requests());
+}
+
+// --- pages of another layout, catalogues that cannot be written ---
+
+TEST_F(AutoAddTest, APageGivingOnlyYearAndTaglineIsRefusedWithoutAPoster) {
+  MakeDb();
+  ExpectRun({"-t", "Modern Layout"}, "!error!");
+  EXPECT_EQ(kHeader, Db());
+  EXPECT_EQ((Files_{"www.imdb.com/find?q=Modern Layout;more=tt",
+                    "www.imdb.com/title/tt0100007/"}),
+            Requests());
+  EXPECT_FALSE(Exists("Modern Layout.jpg"));
+}
+
+TEST_F(UrlAddTest, APageGivingOnlyYearAndTaglineIsRefusedWithoutAPoster) {
+  MakeDb();
+  ExpectRun({"-u", "Modern", "www.imdb.com/title/tt0100007/"},
+            "!error! Could not add to DataBase.");
+  EXPECT_EQ(kHeader, Db());
+  EXPECT_EQ((Files_{"www.imdb.com/title/tt0100007/"}), Requests());
+  EXPECT_EQ((Files_{"db", "imbd-movie.htm"}), Files());
+}
+
+TEST_F(UrlAddTest, AReadOnlyCatalogueIsRefusedBeforeAnyDownload) {
+  namespace fs = std::filesystem;
+  MakeDb();
+  Write("Harbour.jpg", "the user's own poster");
+  Write("imbd-movie.htm", "older page");
+  fs::permissions(dir_.File("db"), fs::perms::owner_write | fs::perms::group_write |
+                                       fs::perms::others_write,
+                  fs::perm_options::remove);
+  ExpectRun({"-u", "Harbour", "www.imdb.com/title/tt0100001/"},
+            "!error! Could not add to DataBase.");
+  ExpectRun({"-t", "Harbour Lights"}, "!error!");
+  EXPECT_EQ(Files_{}, Requests());
+  EXPECT_EQ("the user's own poster", Read("Harbour.jpg"));
+  EXPECT_EQ("older page", Read("imbd-movie.htm"));
+  EXPECT_EQ(kHeader, Db());
+  fs::permissions(dir_.File("db"), fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(UrlAddTest, TheFailureLogNamesTheStepThatFailed) {
+  MakeDb();
+  const std::string log = home_.File("florrin.log");
+  ExpectRun({"-u", "Nope", "www.imdb.com/title/tt0100005/"},
+            "!error! Connection error.", {"FLORRIN_LOG=" + log});
+  ExpectRun({"-u", "Modern", "www.imdb.com/title/tt0100007/"},
+            "!error! Could not add to DataBase.", {"FLORRIN_LOG=" + log});
+  ExpectRun({"-t", "No Such Film"}, "!error!", {"FLORRIN_LOG=" + log});
+  EXPECT_EQ("florrin: www.imdb.com/title/tt0100005/: the title page could not "
+            "be downloaded\n"
+            "florrin: www.imdb.com/title/tt0100007/: not a title page of the "
+            "layout Florrin reads\n"
+            "florrin: http://www.imdb.com/find?q=No Such Film;more=tt: the "
+            "search page could not be downloaded\n",
+            ReadFile(log));
 }

@@ -16,6 +16,7 @@
 #include "support/file_util.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
+#include "support/user_settings.h"
 
 class WebE2eTest : public ::testing::Test {
  protected:
@@ -42,13 +43,15 @@ class WebE2eTest : public ::testing::Test {
   void MakeDb() { WriteFile(dir_.File("db"), kHeader); }
 
   // Runs florrin with the site as its downloader's proxy, a home folder of
-  // the test's own (so no user's wgetrc applies unless a test writes one),
+  // the test's own (so no user's wgetrc or florrin.conf applies unless a test
+  // writes one), none of the user's movie-service settings,
   // the default download time limit, and the entries of `env` on top (as
   // RunProgram takes them). A run that outlasts `kWatchdogSeconds` is killed.
   RunResult Run(const std::vector<std::string>& args,
                 const std::vector<std::string>& env = {}) {
     std::vector<std::string> all = site_->DownloaderEnvironment();
-    all.push_back("HOME=" + home_.path());
+    for (const std::string& e : WithoutUserSettings(home_.path()))
+      all.push_back(e);
     all.push_back("WGETRC");
     all.push_back("FLORRIN_DOWNLOAD_TIMEOUT");
     all.insert(all.end(), env.begin(), env.end());

@@ -1,0 +1,197 @@
+#include "service-source.h"
+
+#include <cstdio>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "service-address.h"
+#include "service-json.h"
+#include "service-text.h"
+
+const char kServiceAnswerFile[] = "tmdb-answer.json";
+
+namespace {
+
+// Tries after the first for an answer "429 Too Many Requests".
+const int kMaxRetries = 2;
+// The wait before a retry when the answer does not say how long.
+const int kDefaultRetryAfter = 1;
+// An answer larger than this is not read (none comes near).
+const long kMaxAnswerBytes = 16L * 1024 * 1024;
+
+// The poster size asked of the image server.
+const char kPosterSize[] = "w500";
+
+bool ReadAnswer(const char* sFile, sString* pBody) {
+  pBody->clear();
+  FILE* f = std::fopen(sFile, "rb");
+  if (f == nullptr) return false;
+  char buffer[65536];
+  size_t n;
+  bool bOk = true;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+    pBody->append(buffer, n);
+    if (static_cast<long>(pBody->size()) > kMaxAnswerBytes) {
+      bOk = false;
+      break;
+    }
+  }
+  if (std::ferror(f)) bOk = false;
+  std::fclose(f);
+  return bOk;
+}
+
+// What the log says came of a failed download.
+sString Outcome(const DownloadResult& r, const sString& sBody) {
+  // The status says it all, with the service's own words when it sent some;
+  // without one, the downloader's reason.
+  if (r.iHttpStatus != 0) {
+    const sString sLine = "HTTP " + std::to_string(r.iHttpStatus);
+    const sString sMessage = ReadStatusMessage(sBody);
+    return sMessage.empty() ? sLine : sLine + ": " + sMessage;
+  }
+  return r.sFailure.empty() ? sString("the download failed") : r.sFailure;
+}
+
+}  // namespace
+
+ServiceSource::ServiceSource(ServiceSettings settings, FetchFunction fetch,
+                             WaitFunction wait, FailureLog log,
+                             int iTimeoutSeconds)
+    : settings_(std::move(settings)),
+      fetch_(std::move(fetch)),
+      wait_(std::move(wait)),
+      log_(std::move(log)),
+      iTimeoutSeconds_(iTimeoutSeconds) {}
+
+sString ServiceSource::PublicAddress(const sString& sPathAndQuery) const {
+  const char* sJoin = sPathAndQuery.find('?') == sString::npos ? "?" : "&";
+  return settings_.sApiBase + "/" + sPathAndQuery + sJoin + "language=" +
+         PercentEncode(settings_.sLanguage);
+}
+
+bool ServiceSource::Ask(const sString& sPathAndQuery, sString* pBody) {
+  const sString sPublic = PublicAddress(sPathAndQuery);
+  DownloadRequest request;
+  request.sURL = sPublic;
+  if (!settings_.sToken.empty()) {
+    request.headers.push_back("Authorization: Bearer " + settings_.sToken);
+  } else {
+    request.sURL += "&api_key=" + PercentEncode(settings_.sKey);
+  }
+  request.headers.push_back("Accept: application/json");
+  request.sFile = kServiceAnswerFile;
+  request.bPrivate = true;
+  // The credential must not follow a redirect to another host.
+  request.bFollowRedirects = false;
+  request.bKeepErrorBody = true;
+  request.iTimeoutSeconds = iTimeoutSeconds_;
+
+  for (int iTry = 0;; ++iTry) {
+    std::remove(kServiceAnswerFile);
+    const DownloadResult r = fetch_(request);
+    const bool bRead = ReadAnswer(kServiceAnswerFile, pBody);
+    std::remove(kServiceAnswerFile);
+    if (r.bSaved && bRead) return true;
+    if (!r.bSaved) log_(sPublic + ": " + Outcome(r, *pBody));
+    else log_(sPublic + ": the answer could not be read");
+    if (!r.bSaved && r.iHttpStatus == 429 && iTry < kMaxRetries) {
+      const int iWait =
+          r.iRetryAfter >= 0 ? r.iRetryAfter : kDefaultRetryAfter;
+      // A wait longer than a whole download may take is not worth it.
+      if (iWait <= iTimeoutSeconds_) {
+        wait_(iWait);
+        continue;
+      }
+    }
+    pBody->clear();
+    return false;
+  }
+}
+
+SearchAnswer ServiceSource::Search(const sString& sTitle) {
+  SearchAnswer answer;
+  sString sWords = ServiceWords(sTitle);
+  sString sYear;
+  sString sHintWords;
+  if (SplitYearHint(sWords, &sHintWords, &sYear)) sWords = sHintWords;
+  sString sQuery = "search/movie?query=" + PercentEncode(sWords) +
+                   "&include_adult=false";
+  if (!sYear.empty()) sQuery += "&primary_release_year=" + sYear;
+
+  sString sBody;
+  if (!Ask(sQuery, &sBody)) return answer;
+  std::vector<ServiceMatch> results;
+  if (!ReadSearchAnswer(sBody, &results)) {
+    log_(PublicAddress(sQuery) + ": the answer is no list of results");
+    return answer;
+  }
+  answer.bFetched = true;
+  answer.bListed = !results.empty();
+  const ServiceMatch* pPick = results.empty() ? nullptr : &results[0];
+  for (const ServiceMatch& m : results) {
+    SearchMatch match;
+    match.sTitle = CatalogueText(m.sTitle);
+    match.sYear = "(" + (m.sYear.empty() ? sString("????") : m.sYear) + ")";
+    match.sLink = "/movie/" + m.sId;
+    answer.matches.push_back(match);
+  }
+  for (const ServiceMatch& m : results) {
+    if (SameTitle(m.sTitle, sWords) || SameTitle(m.sOriginalTitle, sWords)) {
+      pPick = &m;
+      break;
+    }
+  }
+  if (pPick != nullptr) answer.sPick = "/movie/" + pPick->sId;
+  return answer;
+}
+
+DetailsStatus ServiceSource::Details(const sString& sAddress,
+                                     MovieDetails* pDetails) {
+  sString sId;
+  const AddressKind kind = ClassifyAddress(sAddress, &sId);
+  if (kind == AddressKind::kOther) return DetailsStatus::kFetchFailed;
+  sString sBody;
+  if (kind == AddressKind::kImdbId) {
+    const sString sQuery = "find/" + sId + "?external_source=imdb_id";
+    if (!Ask(sQuery, &sBody)) return DetailsStatus::kFetchFailed;
+    if (!ReadFindAnswer(sBody, &sId)) {
+      log_(PublicAddress(sQuery) + ": the service knows no such movie");
+      return DetailsStatus::kFetchFailed;
+    }
+  }
+  const sString sQuery = "movie/" + sId + "?append_to_response=credits";
+  if (!Ask(sQuery, &sBody)) return DetailsStatus::kFetchFailed;
+  ServiceMovie movie;
+  if (!ReadMovieAnswer(sBody, &movie)) {
+    log_(PublicAddress(sQuery) + ": the answer is no movie");
+    return DetailsStatus::kFetchFailed;
+  }
+  MovieDetails d;
+  d.sPlot = CatalogueText(movie.sPlot);
+  d.sTag = CatalogueText(movie.sTag);
+  d.sRate = movie.sRate;
+  d.sYear = movie.sYear;
+  d.sDir = CatalogueText(movie.sDir);
+  d.sTime = movie.sTime;
+  d.sAct = CatalogueText(movie.sAct);
+  d.sGen = CatalogueText(movie.sGen);
+  if (!movie.sPosterPath.empty())
+    d.sPosterURL = settings_.sImageBase + kPosterSize + movie.sPosterPath;
+  *pDetails = d;
+  return DetailsStatus::kOk;
+}
+
+bool ServiceSource::FetchPoster(const sString& sURL, const sString& sFile) {
+  DownloadRequest request;
+  request.sURL = sURL;
+  request.sFile = sFile;
+  request.iTimeoutSeconds = iTimeoutSeconds_;
+  const DownloadResult r = fetch_(request);
+  if (r.bSaved) return true;
+  // A failed download leaves no file, by its contract; this makes sure.
+  std::remove(sFile.c_str());
+  log_(sURL + ": the poster: " + Outcome(r, sString()));
+  return false;
+}
