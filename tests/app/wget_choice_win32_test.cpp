@@ -21,13 +21,6 @@ namespace {
 
 const char kTitle[] = "www.imdb.com/title/tt0100001/";
 
-std::string WindowsPath(std::string path) {
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
-
 std::string SystemFolder() {
   char buf[MAX_PATH];
   const UINT n = GetSystemDirectoryA(buf, MAX_PATH);

@@ -3,7 +3,6 @@
 // bodies, headers, the user's wget settings, and the secret that must leave
 // no trace on a command line or in a file.
 #include <dirent.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,36 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "download.h"
+#include "download_test_base.h"
 #include "local_site.h"
-#include "support/file_util.h"
-#include "support/temp_dir.h"
+#include "support/scoped_env.h"
 
 namespace {
-
-const char kSecret[] = "s3cr3t-T0KEN-4711";
-
-// Sets an environment variable (or removes it, for null) for the object's
-// lifetime.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (value) setenv(name, value, 1); else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (had_) setenv(name_.c_str(), old_.c_str(), 1);
-    else unsetenv(name_.c_str());
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_, old_;
-  bool had_ = false;
-};
 
 // The real program `name` from the usual system folders, or "".
 std::string SystemProgram(const std::string& name) {
@@ -68,15 +42,11 @@ std::vector<std::string> ListFolder(const std::string& path) {
   return names;
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 }  // namespace
 
 // Each case runs with the named downloader, wrapped by a script on the PATH
 // that records its arguments and the mode of its private folder.
-class DownloadTest : public ::testing::TestWithParam<const char*> {
+class DownloadTest : public DownloadTestBase {
  protected:
   void SetUp() override {
     const std::string real = SystemProgram(GetParam());
@@ -94,23 +64,13 @@ class DownloadTest : public ::testing::TestWithParam<const char*> {
                   dir_.File("modes.txt") + "' 2>/dev/null\n"
               "exec '" + real + "' \"$@\"\n");
     chmod(wrapper.c_str(), 0755);
-    Route("www.example.test/page", "page.htm", "", {});
-    WriteFile(dir_.File("site/page.htm"), "<html>the page</html>\n");
-    WriteFile(dir_.File("site/error.json"), "{\"status_message\":\"no\"}");
+    AddPages();
   }
 
-  // Adds a route to the site: `mode` as site.py takes it ("", "status=429",
-  // "hang"...), then the answer's extra headers.
-  void Route(const std::string& key, const std::string& file,
-             const std::string& mode, const std::vector<std::string>& headers) {
-    routes_ += key + "\t" + file + "\t" + mode;
-    for (const std::string& h : headers) routes_ += "\t" + h;
-    routes_ += "\n";
-  }
-
-  DownloadResult Fetch(DownloadRequest request) {
+  // Starts the site on the first call (with the routes added so far), then
+  // downloads with the site's environment and the wrapper alone on the PATH.
+  DownloadResult Fetch(const DownloadRequest& request) {
     if (!site_started_) {
-      WriteFile(dir_.File("site/routes.txt"), routes_);
       std::string error;
       site_started_ = site_.Start(dir_.File("site"), dir_.File("requests.log"),
                                   &error, dir_.File("headers.log"));
@@ -126,29 +86,10 @@ class DownloadTest : public ::testing::TestWithParam<const char*> {
           eq == std::string::npos ? nullptr : entry.c_str() + eq + 1));
     }
     ScopedEnv path("PATH", dir_.File("bin").c_str());
-    ScopedCwd cwd(dir_.File("work"));
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const DownloadResult result = Download(request);
-    leaked_ = testing::internal::GetCapturedStdout() +
-              testing::internal::GetCapturedStderr();
-    return result;
+    return DownloadTestBase::Fetch(request);
   }
 
-  static DownloadRequest Request(const std::string& url) {
-    DownloadRequest request;
-    request.sURL = url;
-    request.sFile = "doc.out";
-    request.iTimeoutSeconds = 20;
-    return request;
-  }
-
-  std::string Work(const std::string& name) {
-    return dir_.File("work/" + name);
-  }
   std::string Args() { return ReadFile(dir_.File("args.txt")); }
-  std::string HeaderLog() { return ReadFile(dir_.File("headers.log")); }
-  bool IsWget() const { return std::string(GetParam()) == "wget"; }
 
   // Every file of the working folder and the temporary folder, as one text.
   std::string FilesLeft() {
@@ -163,11 +104,8 @@ class DownloadTest : public ::testing::TestWithParam<const char*> {
   }
   bool TmpIsEmpty() { return ListFolder(dir_.File("tmp")).empty(); }
 
-  TempDir dir_;
   LocalSite site_;
   bool site_started_ = false;
-  std::string routes_;
-  std::string leaked_;
   ScopedEnv downloader_{"FLORRIN_DOWNLOADER", GetParam()};
   ScopedEnv tmpdir_{"TMPDIR", dir_.File("tmp").c_str()};
   ScopedEnv home_{"HOME", dir_.File("home").c_str()};

@@ -13,50 +13,11 @@
 #include <vector>
 
 #include "download-folder.h"
-#include "download.h"
+#include "download_test_base.h"
 #include "support/file_util.h"
-#include "support/temp_dir.h"
+#include "support/scoped_env.h"
 
 namespace {
-
-const char kSecret[] = "s3cr3t-T0KEN-4711";
-
-// Sets an environment variable for the object's lifetime (null removes it).
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    Set(value == nullptr ? nullptr : value->c_str());
-  }
-  ScopedEnv(const char* name, const std::string& value)
-      : ScopedEnv(name, &value) {}
-  ~ScopedEnv() { Set(had_ ? old_.c_str() : nullptr); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  // Both the C runtime's copy and the system's, which children inherit.
-  void Set(const char* value) {
-    _putenv_s(name_.c_str(), value == nullptr ? "" : value);
-    SetEnvironmentVariableA(name_.c_str(), value);
-  }
-
-  std::string name_, old_;
-  bool had_ = false;
-};
-
-std::string WindowsPath(std::string path) {
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // Every file under `folder` (names and bytes), as one text.
 std::string AllFiles(const std::string& folder) {
@@ -88,56 +49,20 @@ bool EndsSoon(DWORD pid) {
 
 }  // namespace
 
-class DownloadTest : public ::testing::TestWithParam<const char*> {
+class DownloadTest : public DownloadTestBase {
  protected:
   void SetUp() override {
     for (const char* folder : {"tmp", "work", "site"}) {
       std::filesystem::create_directory(dir_.File(folder));
     }
-    WriteFile(dir_.File("site/page.htm"), "<html>the page</html>\n");
-    WriteFile(dir_.File("site/error.json"), "{\"status_message\":\"no\"}");
-    Route("www.example.test/page", "page.htm", "", {});
+    AddPages();
   }
 
-  void Route(const std::string& key, const std::string& file,
-             const std::string& mode, const std::vector<std::string>& headers) {
-    std::string line = key + "\t" + file + "\t" + mode;
-    for (const std::string& h : headers) line += "\t" + h;
-    routes_ += line + "\n";
-    WriteFile(dir_.File("site/routes.txt"), routes_);
-  }
-
-  DownloadResult Fetch(DownloadRequest request) {
-    ScopedCwd cwd(dir_.File("work"));
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const DownloadResult result = Download(request);
-    leaked_ = testing::internal::GetCapturedStdout() +
-              testing::internal::GetCapturedStderr();
-    return result;
-  }
-
-  static DownloadRequest Request(const std::string& url) {
-    DownloadRequest request;
-    request.sURL = url;
-    request.sFile = "doc.out";
-    request.iTimeoutSeconds = 20;
-    return request;
-  }
-
-  bool IsWget() const { return std::string(GetParam()) == "wget"; }
-  std::string Work(const std::string& name) {
-    return dir_.File("work/" + name);
-  }
   // The argument lists the downloader received.
   std::string Args() {
     return ReadFile(dir_.File(IsWget() ? "wget-args.txt" : "curl-args.txt"));
   }
-  std::string HeaderLog() { return ReadFile(dir_.File("headers.log")); }
 
-  TempDir dir_;
-  std::string routes_;
-  std::string leaked_;
   // Only the chosen stand-in's folder on the PATH, and forced too.
   ScopedEnv path_{"PATH", WindowsPath(std::string(GetParam()) == "wget"
                                           ? STAND_IN_WGET_DIR

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "imdb-search.h"
+#include "support/scoped_env.h"
 #include "web_file_test.h"
 
 namespace {
@@ -50,27 +51,6 @@ const char kFakeWget[] =
     "  *) printf 'partial' > \"$out\"; printf 'ERROR 404: Not Found.\\n' > "
     "\"$log\"; exit 8 ;;\n"
     "esac\n";
-
-// Sets an environment variable for the object's lifetime.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (value) setenv(name, value, 1); else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (had_) setenv(name_.c_str(), old_.c_str(), 1);
-    else unsetenv(name_.c_str());
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_, old_;
-  bool had_ = false;
-};
 
 }  // namespace
 

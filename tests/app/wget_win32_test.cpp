@@ -11,49 +11,16 @@
 #include <string>
 
 #include "imdb-search.h"
+#include "support/file_util.h"
+#include "support/scoped_env.h"
 #include "web_file_test.h"
-
-namespace {
-
-// Sets an environment variable for the object's lifetime (null removes it).
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    Set(value);
-  }
-  ~ScopedEnv() { Set(had_ ? old_.c_str() : nullptr); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  // Both the C runtime's copy and the system's, which children inherit.
-  void Set(const char* value) {
-    _putenv_s(name_.c_str(), value == nullptr ? "" : value);
-    SetEnvironmentVariableA(name_.c_str(), value);
-  }
-
-  std::string name_, old_;
-  bool had_ = false;
-};
-
-std::string StandInFolder() {
-  std::string dir = STAND_IN_WGET_DIR;
-  for (char& c : dir)
-    if (c == '/') c = '\\';
-  return dir;
-}
-
-}  // namespace
 
 class WgetTest : public WebFileTest {
  protected:
   // Runs the fetcher with only the stand-in's folder on the PATH, capturing
   // what reaches this process's standard output and error.
   bool Fetch(const sString& url, const sString& file) {
-    ScopedEnv path("PATH", StandInFolder().c_str());
+    ScopedEnv path("PATH", WindowsPath(STAND_IN_WGET_DIR));
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const bool ok = wget(url, file);

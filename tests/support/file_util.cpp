@@ -20,3 +20,10 @@ bool FileExists(const std::string& path) {
   std::error_code ec;
   return std::filesystem::exists(path, ec);
 }
+
+std::string WindowsPath(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}

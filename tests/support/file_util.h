@@ -13,4 +13,8 @@ std::string ReadFile(const std::string& path);
 // True when `path` exists.
 bool FileExists(const std::string& path);
 
+// `path` with "\" for every "/": Windows reads "/" in paths, but its program
+// search is surer with "\".
+std::string WindowsPath(std::string path);
+
 #endif  // FLORRIN_TESTS_SUPPORT_FILE_UTIL_H_

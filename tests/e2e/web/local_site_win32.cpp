@@ -4,16 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-namespace {
-
-// Windows reads "/" in paths, but its program search is surer with "\".
-std::string WindowsPath(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-}  // namespace
+#include "support/file_util.h"
 
 LocalSite::~LocalSite() { Stop(); }
 
