@@ -141,19 +141,18 @@ uint64_t KeyAfter(std::string_view sName, size_t iPrefix) {
 void ShowHelp() { Print("!err in parameters!\n"); }
 
 void fList() {
-  // Printed only once the whole file is read: a read that fails part-way
+  // Held back until the whole file is read: a read that fails part-way
   // shows no list.
-  sString sList;
-  bool bMissing;
-  if (ForEachName(DBfile,
-                  [&sList](std::string_view sName) {
-                    sList.append(sName).append("|");
-                  },
-                  &bMissing)) {
-    Print(sList);
-  } else {
-    Print(bMissing ? kNoFile : kUnreadable);
+  bool bMissing = false;
+  bool bListed;
+  {
+    HeldOutput held;
+    bListed = ForEachName(DBfile,
+                          [](std::string_view sName) { PrintItem(sName); },
+                          &bMissing) &&
+              held.Commit();
   }
+  if (!bListed) Print(bMissing ? kNoFile : kUnreadable);
 }
 
 void fListByName() {

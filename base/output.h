@@ -18,6 +18,27 @@ void Print(std::string_view sText);
 // values.
 void PrintItem(std::string_view sText);
 
+// Holds back everything printed while it lives, so that a command that may
+// fail part-way (a read error in the middle of the catalogue) shows its data
+// only once it knows it has all of it. Commit sends the held text on, after
+// what was printed before; without a Commit the destructor drops it. One at
+// a time: holds do not nest.
+class HeldOutput {
+ public:
+  HeldOutput();
+  ~HeldOutput();
+  HeldOutput(const HeldOutput&) = delete;
+  HeldOutput& operator=(const HeldOutput&) = delete;
+
+  // Sends on what was printed since the hold began, and what is printed
+  // after, as if no hold had been. False when memory to hold the text ran
+  // out on the way: then nothing of it was sent, and the command must fail.
+  bool Commit();
+
+ private:
+  bool bCommitted_ = false;
+};
+
 // Writes what is still buffered to standard output and flushes the stream.
 // A failed write is not reported: Florrin never prints a diagnostic, and
 // there is nowhere else to say it.

@@ -92,9 +92,8 @@ class CaseBlindText {
 // bytes, which are looked at in place.
 class FilterScan {
  public:
-  // The names found go to `*pOut`, each followed by "|".
-  FilterScan(const sString& sField, const sString& sWantedUp, sString* pOut)
-      : sKeyEq_(sField + "="), wanted_(sWantedUp), pOut_(pOut) {
+  FilterScan(const sString& sField, const sString& sWantedUp)
+      : sKeyEq_(sField + "="), wanted_(sWantedUp) {
     // A field line's key ends at its first "=" and never spans lines, and a
     // line beginning with "[" is a header line: such keys match nothing.
     // No value holds a line break either.
@@ -103,7 +102,7 @@ class FilterScan {
                 sWantedUp.find('\n') != npos;
   }
 
-  // Adds the name of the record for each matching line of `sLines`, whole
+  // Prints the name of the record for each matching line of `sLines`, whole
   // lines that follow those scanned before, in file order.
   void Scan(std::string_view sLines) {
     if (bNoMatch_) return;
@@ -120,9 +119,8 @@ class FilterScan {
       if (iLast != npos) iHeader = iLast;
       iFrom = iKey;
       if (iHeader == npos && !bStarted_) continue;
-      pOut_->append(iHeader == npos ? std::string_view(sName_)
-                                    : HeaderName(sLines, iHeader));
-      pOut_->push_back('|');
+      PrintItem(iHeader == npos ? std::string_view(sName_)
+                                : HeaderName(sLines, iHeader));
     }
     // The last header of the block names the first lines of the next one.
     const size_t iLast = LastHeader(sLines, iFrom, sLines.size());
@@ -180,7 +178,6 @@ class FilterScan {
 
   const sString sKeyEq_;
   const CaseBlindText wanted_;
-  sString* const pOut_;
   bool bNoMatch_;
   bool bStarted_ = false;  // a header has been passed
   sString sName_;          // the name of the last header of earlier blocks
@@ -218,15 +215,13 @@ bool smDB::printFilter(const sString& sField, const sString& sWanted) {
   UCase(&sWantedUp);
   FileView file;
   if (!file.Open(DBfile)) return false;
-  // Printed only once the whole file is read: a read that fails part-way
+  // Held back until the whole file is read: a read that fails part-way
   // shows no names.
-  sString sFound;
-  FilterScan scan(sField, sWantedUp, &sFound);
+  HeldOutput held;
+  FilterScan scan(sField, sWantedUp);
   std::string_view sLines;
   while (file.Next(&sLines)) scan.Scan(sLines);
-  if (file.Failed()) return false;
-  Print(sFound);
-  return true;
+  return !file.Failed() && held.Commit();
 }
 
 void smDB::UCase(sString* sTxt) {

@@ -57,4 +57,46 @@ TEST_F(OutputTest, OutputLongerThanTheBufferComesOutWholeAndInOrder) {
   EXPECT_TRUE(expected == text);
 }
 
+TEST_F(OutputTest, HeldOutputComesOutOnlyWhenCommittedAfterWhatCameBefore) {
+  // Dropped: what was printed before the hold stays, the held text is gone,
+  // and printing goes on as usual after it.
+  EXPECT_EQ("before|after", Printed([] {
+              PrintItem("before");
+              {
+                HeldOutput held;
+                PrintItem("dropped");
+              }
+              Print("after");
+            }));
+  // Committed, more than one chunk's worth in many pieces and one piece
+  // larger than any chunk: all of it, in order, after what came before.
+  std::string expected = "before|";
+  const std::string text = Printed([&expected] {
+    PrintItem("before");
+    HeldOutput held;
+    for (int i = 0; i < 200000; ++i) {
+      const std::string name = "Name " + std::to_string(i);
+      PrintItem(name);
+      expected += name + "|";
+    }
+    const std::string big(3 << 20, 'b');
+    Print(big);
+    expected += big;
+    EXPECT_TRUE(held.Commit());
+    Print("after");
+    expected += "after";
+  });
+  EXPECT_EQ(expected.size(), text.size());
+  EXPECT_TRUE(expected == text);
+}
+
+TEST_F(OutputTest, NothingHeldLeaksIntoTheNextHold) {
+  EXPECT_EQ("second|", Printed([] {
+              { HeldOutput held; PrintItem("first"); }
+              HeldOutput held;
+              PrintItem("second");
+              EXPECT_TRUE(held.Commit());
+            }));
+}
+
 }  // namespace
