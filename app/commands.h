@@ -53,4 +53,28 @@ void fAutoAdd(const sString& sP1);
 void fUrlAdd(const sString& sP1, const sString& sP2);
 void fPrintImdbSearch(const sString& sP1);
 
+// Fills what record `sName` lacks (plot, tagline, rate, year, director,
+// runtime, Act, Genre, a missing poster) from the movie service, which needs
+// a credential: the movie at `sAddress` (an address "--urladd" takes for the
+// service; the record's id lines become that movie's), or, when `sAddress`
+// is empty, the movie of the record's "tmdb", else its "imdb" line. Never
+// changes a value that is not empty, nor comments and Type. One rewrite
+// when something changes. "!ok!" or "!error!" (record unchanged).
+void fRefresh(const sString& sName, const sString& sAddress);
+
+// Writes every record, in file order, to the CSV file `sFile` (UTF-8 with
+// a byte-order mark, CR LF, a header row; see csv-columns.h), through a
+// scratch file beside it that is then moved into place. Refuses the
+// catalogue itself, its working files and anything not a regular file.
+// "!ok!" or "!error!".
+void fExport(const sString& sFile);
+
+// Adds a record for each row of the CSV file `sFile`, found by header name
+// (csv-columns.h), filled in by the movie service when a credential is set
+// up. Prints each added name followed by "|", then "!ok!"; "!error!" alone
+// when the file or the catalogue cannot be read or has no title column; the
+// names added so far and "!error!" when it fails part-way. Why rows were
+// left out goes to FLORRIN_LOG.
+void fImport(const sString& sFile);
+
 #endif  // FLORRIN_APP_COMMANDS_H_

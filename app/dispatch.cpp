@@ -30,6 +30,11 @@ constexpr char kUsage[] =
     "  -t,   --autoadd TITLE             import the first match found\n"
     "  -u,   --urladd TITLE ADDRESS      import from a known page or movie id\n"
     "  -ps,  --printsearch TITLE         list the matches found\n"
+    "  -r,   --refresh TITLE [ADDRESS]   fill a record's empty fields from\n"
+    "                                    the movie service (needs a key)\n"
+    "  -x,   --export FILE               write every record to a CSV file\n"
+    "  -i,   --import FILE               add a record for each row of a CSV\n"
+    "                                    file (Florrin's, IMDb's, Letterboxd's)\n"
     "  -h,   --help                      this summary\n"
     "        --version                   the version\n"
     "\n"
@@ -94,6 +99,17 @@ const CommandRow kCommands[] = {
        fAdd(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10],
             p[11]);
      }},
+    {"-r", "--refresh", 1, Locking::kCatalogue,
+     [](const sString* p) { fRefresh(p[0], sString()); }},
+    {"-r", "--refresh", 2, Locking::kCatalogue,
+     [](const sString* p) { fRefresh(p[0], p[1]); }},
+    {"-x", "--export", 1, Locking::kNone,
+     [](const sString* p) { fExport(p[0]); }},
+    // The import takes the lock itself: for the whole import when it makes
+    // no requests, for each append only when it does, so that a calling
+    // program's changes never wait for the network.
+    {"-i", "--import", 1, Locking::kNone,
+     [](const sString* p) { fImport(p[0]); }},
     {"-c", "--change", 12, Locking::kCatalogue,
      [](const sString* p) {
        fChangeRec(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9],

@@ -42,12 +42,17 @@ struct MovieDetails {
   sString sAct;
   sString sGen;
   sString sPosterURL;  // empty: no poster to fetch
+  // The movie's ids, for the record's "tmdb" and "imdb" lines; empty when
+  // the source gives none (the site's pages).
+  sString sTmdbId;
+  sString sImdbId;
 };
 
 // How asking for a movie's details ended.
 enum class DetailsStatus {
   kOk,          // `*pDetails` holds the movie
-  kFetchFailed, // it could not be fetched, or the source knows no such movie
+  kFetchFailed, // it could not be fetched
+  kUnknown,     // the source answered that it knows no such movie
   kRefused,     // fetched, but what came is no movie record to store
 };
 

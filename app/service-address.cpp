@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "movie-ids.h"
+
 namespace {
 
 // A service movie id longer than this names no movie.
@@ -9,15 +11,6 @@ const size_t kMaxIdDigits = 12;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// "tt" and 7 or 8 digits, nothing else.
-bool IsImdbId(std::string_view s) {
-  if (s.size() != 9 && s.size() != 10) return false;
-  if (s.substr(0, 2) != "tt") return false;
-  for (size_t i = 2; i < s.size(); ++i) {
-    if (!IsDigit(s[i])) return false;
-  }
-  return true;
-}
 
 // The path's segments: the scheme and host are dropped ("scheme://host" or,
 // without a scheme, a first segment that does not start with "/"), and so

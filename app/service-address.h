@@ -17,7 +17,7 @@ enum class AddressKind {
 // Reads `sAddress` (with or without scheme and host). kMovieId when its path
 // has a segment "movie" followed by a segment that starts with digits (`*pId`
 // = those digits); kImdbId when a segment "title" is followed by a segment
-// "tt" and 7 or 8 digits, or the whole address is such an id (`*pId` = the
+// "tt" and 7 to 10 digits, or the whole address is such an id (`*pId` = the
 // id); kOther for anything else.
 AddressKind ClassifyAddress(const sString& sAddress, sString* pId);
 

@@ -1,5 +1,7 @@
 #include "service-json.h"
 
+#include "movie-ids.h"
+
 #include <charconv>
 #include <cstdint>
 
@@ -199,6 +201,9 @@ bool ReadMovieAnswer(std::string_view sBody, ServiceMovie* pMovie) {
   m.sGen = Genres(movie);
   const sString sPoster = Text(movie, "poster_path");
   if (IsPlainPath(sPoster)) m.sPosterPath = sPoster;
+  m.sTmdbId = std::to_string(iId);
+  const sString sImdb = Text(movie, "imdb_id");
+  if (IsImdbId(sImdb)) m.sImdbId = sImdb;
   *pMovie = m;
   return true;
 }

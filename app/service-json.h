@@ -42,6 +42,8 @@ struct ServiceMovie {
   sString sAct;         // " - name - character" for the first 15 named
   sString sGen;         // " - name" for each genre
   sString sPosterPath;  // "poster_path" when it is a plain path, or empty
+  sString sTmdbId;      // "id", decimal digits
+  sString sImdbId;      // "imdb_id" when it is "tt" and 7 to 10 digits
 };
 
 // The movie of a details answer. False when the body is not a JSON object

@@ -94,6 +94,7 @@ bool ServiceSource::Ask(const sString& sPathAndQuery, sString* pBody) {
     const bool bRead = ReadAnswer(kServiceAnswerFile, pBody);
     std::remove(kServiceAnswerFile);
     if (r.bSaved && bRead) return true;
+    iLastStatus_ = r.iHttpStatus;
     if (!r.bSaved) log_(sPublic + ": " + Outcome(r, *pBody));
     else log_(sPublic + ": the answer could not be read");
     if (!r.bSaved && r.iHttpStatus == 429 && iTry < kMaxRetries) {
@@ -158,11 +159,14 @@ DetailsStatus ServiceSource::Details(const sString& sAddress,
     if (!Ask(sQuery, &sBody)) return DetailsStatus::kFetchFailed;
     if (!ReadFindAnswer(sBody, &sId)) {
       log_(PublicAddress(sQuery) + ": the service knows no such movie");
-      return DetailsStatus::kFetchFailed;
+      return DetailsStatus::kUnknown;
     }
   }
   const sString sQuery = "movie/" + sId + "?append_to_response=credits";
-  if (!Ask(sQuery, &sBody)) return DetailsStatus::kFetchFailed;
+  if (!Ask(sQuery, &sBody)) {
+    return iLastStatus_ == 404 ? DetailsStatus::kUnknown
+                               : DetailsStatus::kFetchFailed;
+  }
   ServiceMovie movie;
   if (!ReadMovieAnswer(sBody, &movie)) {
     log_(PublicAddress(sQuery) + ": the answer is no movie");
@@ -177,6 +181,8 @@ DetailsStatus ServiceSource::Details(const sString& sAddress,
   d.sTime = movie.sTime;
   d.sAct = CatalogueText(movie.sAct);
   d.sGen = CatalogueText(movie.sGen);
+  d.sTmdbId = movie.sTmdbId;
+  d.sImdbId = movie.sImdbId;
   if (!movie.sPosterPath.empty())
     d.sPosterURL = settings_.sImageBase + kPosterSize + movie.sPosterPath;
   *pDetails = d;

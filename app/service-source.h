@@ -35,8 +35,9 @@ class ServiceSource : public MovieSource {
 
   // `sAddress` names a movie as ClassifyAddress reads it: by service id (one
   // details request) or by the movie site's id (a find request first).
-  // kFetchFailed for any failed request, an unknown id, or an answer that
-  // is not what it should be. Never kRefused: a movie the service knows is
+  // kUnknown when the service answers that it knows no such id (an empty
+  // find, a 404); kFetchFailed for any other failed request, or an answer
+  // that is not what it should be. Never kRefused: a movie the service knows is
   // stored however empty its fields are.
   DetailsStatus Details(const sString& sAddress,
                         MovieDetails* pDetails) override;
@@ -60,6 +61,7 @@ class ServiceSource : public MovieSource {
   WaitFunction wait_;
   FailureLog log_;
   int iTimeoutSeconds_;
+  int iLastStatus_ = 0;  // the HTTP status of the last failed request
 };
 
 #endif  // FLORRIN_APP_SERVICE_SOURCE_H_

@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "commands.h"
+#include "movie-fill.h"
+#include "movie-record.h"
 #include "movie-source.h"
 #include "movie-sources.h"
 #include "poster-name.h"
@@ -32,6 +34,7 @@ Imported Import(smDB* db, MovieSource* source, const sString& sRec,
     case DetailsStatus::kOk:
       break;
     case DetailsStatus::kFetchFailed:
+    case DetailsStatus::kUnknown:
       return Imported::kFetchFailed;
     case DetailsStatus::kRefused:
       return Imported::kRefused;
@@ -42,12 +45,11 @@ Imported Import(smDB* db, MovieSource* source, const sString& sRec,
     // A poster that cannot be fetched only leaves the pic field empty.
     if (source->FetchPoster(d.sPosterURL, sPicFile)) sPic = sPicFile;
   }
-  const sString sComm;
-  const sString sType;
-  return db->addRec(sRec, d.sPlot, d.sTag, d.sRate, d.sYear, d.sDir, d.sTime,
-                    sComm, sPic, d.sAct, d.sGen, sType)
-             ? Imported::kAdded
-             : Imported::kRefused;
+  // The ids go on lines of their own after the eleven fields; a source that
+  // gives none (the site) adds the record as addRec does.
+  const MovieRecord m = RecordOf(sRec, d, sPic);
+  if (!db->isopen() || db->isRec(sRec)) return Imported::kRefused;
+  return AppendMovies(DBfile, {m}) ? Imported::kAdded : Imported::kRefused;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "line-end.h"
 #include "line-reader.h"
 #include "movie-fields.h"
+#include "movie-rewrite.h"
 #include "record-lines.h"
 #include "scratch-file.h"
 
@@ -63,14 +64,8 @@ bool smDB::changeRec(const sString& sRec, const sString& sPlot,
   if (!opened || !MovieBody(sRec, sPlot, sTag, sRate, sYear, sDir, sTime,
                             sComm, sPic, sAct, sGen, sType, &sBody))
     return false;
-  LineReader reader;
-  ScratchFile scratch("tmpfl");
-  // The header line is kept and followed by the new body and an empty line.
-  std::string_view header;
-  if (!BeginRecordRewrite(DBfile, sRec, &reader, &scratch, &header))
-    return false;
-  scratch.CopyLine(header, reader.LineEnd());
-  scratch.WriteLine(sBody);
-  scratch.WriteLine("");
-  return FinishRecordRewrite(&reader, &scratch);
+  // The header line is kept and followed by the new body, the record's own
+  // id lines (they tie it to its movie, which a change of its texts does
+  // not untie) and an empty line.
+  return RewriteMovieRecord(DBfile, sRec, sBody, false, sString(), sString());
 }

@@ -32,8 +32,9 @@ class smDB : public sTxtDB {
                       const sString& sPic, const sString& sAct,
                       const sString& sGen, const sString& sType);
 
-  // Replaces the whole body of record `sRec` by the eleven fields and one
-  // empty line, through the scratch file "tmpfl" beside the store file,
+  // Replaces the whole body of record `sRec` by the eleven fields, the
+  // record's own first "tmdb" and "imdb" lines as they were (tmdb first;
+  // see movie-record.h) and one empty line, through the scratch file "tmpfl" beside the store file,
   // which is flushed to disk and put in place atomically, keeping the file's
   // permissions and links as file-identity.h says. False when the store is
   // closed, the title is empty or holds "]", a value holds "\n", the caller

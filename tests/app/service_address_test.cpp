@@ -17,6 +17,8 @@ TEST(ServiceAddressTest, AddressesOfTheServicesMovies) {
       {"https://m.imdb.com/title/tt0133093/?ref_=x", AddressKind::kImdbId, "tt0133093"},
       {"www.imdb.com/title/tt10872600/", AddressKind::kImdbId, "tt10872600"},
       {"tt0133093", AddressKind::kImdbId, "tt0133093"},
+      {"tt1234567890", AddressKind::kImdbId, "tt1234567890"},
+      {"https://www.imdb.com/title/tt123456789/", AddressKind::kImdbId, "tt123456789"},
   };
   for (const auto& c : kCases) {
     sString id;
@@ -28,7 +30,7 @@ TEST(ServiceAddressTest, AddressesOfTheServicesMovies) {
 TEST(ServiceAddressTest, EverythingElseIsTheSitesPage) {
   for (const char* address :
        {"http://www.imdb.com/title/tt123456/",
-        "http://www.imdb.com/title/tt123456789/", "http://movie/603",
+        "http://www.imdb.com/title/tt12345678901/", "http://movie/603",
         "/movie/abc", "/movies/603", "tt013309", "tt0133093/", "",
         "https://x.org/?p=/movie/603", "/movie/", "--input-file=urls",
         "/movie/1234567890123"}) {

@@ -168,3 +168,27 @@ TEST(ServiceErrorTest, StatusMessageOfErrorBodies) {
   EXPECT_EQ("", ReadStatusMessage(Answer("not-json.txt")));
   EXPECT_EQ("", ReadStatusMessage("{\"status_message\":7}"));
 }
+
+TEST(ServiceMovieTest, TheMoviesIdsOnlyInTheirStoredForms) {
+  const struct {
+    std::string body;
+    const char* tmdb;
+    const char* imdb;
+  } kCases[] = {
+      {Answer("movie-22855-credits.json"), "22855", "tt1398941"},
+      {Answer("movie-edges-null.json"), "900001", ""},
+      {R"({"id": 7, "imdb_id": "tt12345678"})", "7", "tt12345678"},
+      {R"({"id": 7, "imdb_id": "tt1234567890"})", "7", "tt1234567890"},
+      {R"({"id": 7, "imdb_id": "tt123456"})", "7", ""},
+      {R"({"id": 7, "imdb_id": "tt12345678901"})", "7", ""},
+      {R"({"id": 7, "imdb_id": "nm0000001"})", "7", ""},
+      {R"({"id": 7, "imdb_id": 133093})", "7", ""},
+      {R"({"id": 7, "imdb_id": ""})", "7", ""},
+  };
+  for (const auto& c : kCases) {
+    ServiceMovie m;
+    ASSERT_TRUE(ReadMovieAnswer(c.body, &m)) << c.body;
+    EXPECT_EQ(c.tmdb, m.sTmdbId) << c.body;
+    EXPECT_EQ(c.imdb, m.sImdbId) << c.body;
+  }
+}

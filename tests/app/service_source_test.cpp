@@ -165,18 +165,22 @@ TEST_F(ServiceSourceTest, EveryFailedStepIsAFailedFetchAndALogLine) {
     const char* address;
     std::vector<Reply> replies;
     const char* log;
+    // An unknown movie is told apart from a failure: an import stores the
+    // row's own columns for it and goes on.
+    DetailsStatus status = DetailsStatus::kFetchFailed;
   } kCases[] = {
-      {"tt0000001", {Ok("find-none.json")}, "find/tt0000001?external_source=imdb_id&language=en-US: the service knows no such movie"},
-      {"/movie/1", {{404, Answer("error-404.QUOTED.json")}}, "movie/1?append_to_response=credits&language=en-US: HTTP 404: The resource you requested could not be found."},
+      {"tt0000001", {Ok("find-none.json")}, "find/tt0000001?external_source=imdb_id&language=en-US: the service knows no such movie", DetailsStatus::kUnknown},
+      {"/movie/1", {{404, Answer("error-404.QUOTED.json")}}, "movie/1?append_to_response=credits&language=en-US: HTTP 404: The resource you requested could not be found.", DetailsStatus::kUnknown},
       {"/movie/1", {Ok("movie-no-id.json")}, "movie/1?append_to_response=credits&language=en-US: the answer is no movie"},
       {"/movie/1", {{500, "oops"}}, "movie/1?append_to_response=credits&language=en-US: HTTP 500"},
       {"/movie/1", {{0, "", -1, "wget exited with status 4"}}, "movie/1?append_to_response=credits&language=en-US: wget exited with status 4"},
       {"/movie/1", {{301, ""}}, "movie/1?append_to_response=credits&language=en-US: HTTP 301"},
+      {"/movie/1", {{401, ""}}, "movie/1?append_to_response=credits&language=en-US: HTTP 401"},
   };
   for (const auto& c : kCases) {
     log_.clear();
     Queue(c.replies);
-    EXPECT_EQ(DetailsStatus::kFetchFailed, Source().Details(c.address, &d)) << c.log;
+    EXPECT_EQ(c.status, Source().Details(c.address, &d)) << c.log;
     ASSERT_EQ(1u, log_.size()) << c.log;
     EXPECT_EQ(std::string("http://api.test/3/") + c.log, log_[0]);
     EXPECT_FALSE(Exists(kServiceAnswerFile));

@@ -67,7 +67,8 @@ class ServiceE2eTest : public WebE2eTest {
                          "Christopher Nolan", "148 min", "", pic,
                          " - Leonardo DiCaprio - Cobb - Joseph Gordon-Levitt - "
                          "Arthur - Elliot Page - Ariadne",
-                         " - Action - Science Fiction - Adventure", ""});
+                         " - Action - Science Fiction - Adventure", ""},
+                  "\ntmdb=27205\nimdb=tt1375666");
   }
 };
 

@@ -39,6 +39,12 @@ TEST_F(ServiceE2eTest, AutoAddTakesTheExactTitleWithItsDetailsAndPoster) {
   Expect({"--autoadd", "Inception"}, "!ok!");
   EXPECT_EQ(kHeader + Inception("Inception", "Inception.jpg"), Db());
   EXPECT_EQ(Fixture("posters/tt0100001.jpg"), Read("Inception.jpg"));
+  // The id lines are field lines to the commands that read by key, and
+  // none to those that print the eleven fields.
+  ExpectRun({"--get", "Inception", "imdb"}, "tt1375666");
+  ExpectRun({"--filter", "tmdb", "27205"}, "Inception|");
+  ExpectRun({"--list"}, "Inception|");
+  EXPECT_EQ(0u, Run({"--printrec", "Inception"}).out.find("Cobb"));
   EXPECT_EQ((Files_{"Inception.jpg", "db"}), Files());
   EXPECT_EQ((Files_{Api("search/movie?query=Inception&include_adult=false&language=en-US"),
                     Details("27205"), "image.tmdb.test/t/p/w500/inception.jpg"}),
@@ -48,7 +54,8 @@ TEST_F(ServiceE2eTest, AutoAddTakesTheExactTitleWithItsDetailsAndPoster) {
 TEST_F(ServiceE2eTest, AYearHintSearchesForTheWordsAndAMostlyEmptyMovieIsStored) {
   MakeDb();
   Expect({"-t", "House (1977)"}, "!ok!");
-  EXPECT_EQ(kHeader + Record("House (1977)", {"", "", "", "", "", "", "", "", "", "", ""}),
+  EXPECT_EQ(kHeader + Record("House (1977)", {"", "", "", "", "", "", "", "", "", "", ""},
+                                   "\ntmdb=900001"),
             Db());
   EXPECT_EQ((Files_{Api("search/movie?query=House&include_adult=false&primary_release_year=1977&language=en-US"),
                     Details("22222")}),
@@ -129,9 +136,11 @@ TEST_F(ServiceE2eTest, TextComesAsUtf8OnOneLineAndAMissingPosterLeavesPicEmpty) 
                                 "6.2/10", "2001", InCodePage("Ji\xC5\x99\xC3\xAD \xC4\x8Euri\xC5\xA1"),
                                 "95 min", "", "Edge.jpg",
                                 InCodePage(" - Zo\xC3\xAB \xC3\x85gren - \xC3\x9Cnter"),
-                                InCodePage(" - \xD0\x9A\xD0\xBE\xD0\xBC\xD0\xB5\xD0\xB4\xD0\xB8\xD1\x8F"), ""}) +
+                                InCodePage(" - \xD0\x9A\xD0\xBE\xD0\xBC\xD0\xB5\xD0\xB4\xD0\xB8\xD1\x8F"), ""},
+                       "\ntmdb=900003") +
                 Record("Crowd", {"", "", "8.2/10", "2020", "", "101 min", "", "", cast,
-                                 " - Drama", ""}),
+                                 " - Drama", ""},
+                       "\ntmdb=900004"),
             Db());
   EXPECT_EQ((Files_{"Edge.jpg", "db"}), Files());
 }

@@ -106,9 +106,11 @@ class WebE2eTest : public ::testing::Test {
   void ClearRequests() { site_->ClearRequests(); }
 
   // The bytes that adding a movie record appends to the catalogue (its lines
-  // end in the system's line end).
+  // end in the system's line end); `ids` holds the id lines after the
+  // eleven fields, each after its "\n".
   static std::string Record(const std::string& name,
-                            const std::vector<std::string>& values) {
+                            const std::vector<std::string>& values,
+                            const std::string& ids = "") {
     static const char* const kKeys[] = {
         "plot",     "tagline", "rate", "year", "director", "runtime",
         "comments", "pic",     "Act",  "Genre", "Type"};
@@ -116,7 +118,7 @@ class WebE2eTest : public ::testing::Test {
     for (size_t i = 0; i < values.size(); ++i) {
       bytes += std::string("\n") + kKeys[i] + "=" + values[i];
     }
-    return Written(bytes);
+    return Written(bytes + ids);
   }
 
   // The records of the fixture's title pages, under the name `name` and with

@@ -1,0 +1,181 @@
+#include "movie-record.h"
+
+#include <string_view>
+
+#include "file-append.h"
+#include "file-identity.h"
+#include "line-end.h"
+#include "line-reader.h"
+#include "movie-fields.h"
+#include "movie-rewrite.h"
+#include "record-lines.h"
+#include "scratch-file.h"
+
+static_assert(kFieldCount == kMovieFields, "one list of fields");
+
+namespace {
+
+const char kTmdbKey[] = "tmdb";
+const char kImdbKey[] = "imdb";
+
+// Where a field line's value goes in a record being read: a field's
+// position, kTmdbSlot, kImdbSlot, or -1 for a key of no interest.
+const int kTmdbSlot = kFieldCount;
+const int kImdbSlot = kFieldCount + 1;
+
+int SlotOf(std::string_view key) {
+  for (int i = 0; i < kFieldCount; ++i)
+    if (key == kMovieKeys[i]) return i;
+  if (key == kTmdbKey) return kTmdbSlot;
+  if (key == kImdbKey) return kImdbSlot;
+  return -1;
+}
+
+// Reads the record body after a header line into `*m` (the first line of
+// each key counts), up to the next line whose first byte is "[", which is
+// left in `*next`. False when the file ended first.
+bool ReadBody(LineReader* reader, MovieRecord* m, std::string_view* next) {
+  bool seen[kFieldCount + 2] = {};
+  std::string_view line;
+  while (reader->Next(&line)) {
+    if (StartsRecord(line)) {
+      *next = line;
+      return true;
+    }
+    std::string_view key, value;
+    if (!SplitField(line, &key, &value)) continue;
+    const int slot = SlotOf(key);
+    if (slot < 0 || seen[slot]) continue;
+    seen[slot] = true;
+    sString* target = slot == kTmdbSlot   ? &m->sTmdb
+                      : slot == kImdbSlot ? &m->sImdb
+                                          : &m->values[slot];
+    target->assign(value);
+  }
+  return false;
+}
+
+// The id lines as a rewrite or an append writes them, each preceded by a
+// line end.
+void AppendIdLines(const sString& sTmdb, const sString& sImdb,
+                   sString* pOut) {
+  if (!sTmdb.empty())
+    pOut->append(kLineEnd).append(kTmdbKey).append("=").append(sTmdb);
+  if (!sImdb.empty())
+    pOut->append(kLineEnd).append(kImdbKey).append("=").append(sImdb);
+}
+
+// The eleven field lines of `m` joined by line ends. False when a value or
+// id holds a line break or the name is no record name.
+bool FieldLines(const MovieRecord& m, sString* pBody) {
+  if (!IsRecordName(m.sName) || HasLineBreak(m.sTmdb) ||
+      HasLineBreak(m.sImdb))
+    return false;
+  pBody->clear();
+  for (int i = 0; i < kFieldCount; ++i) {
+    if (HasLineBreak(m.values[i])) return false;
+    if (i > 0) pBody->append(kLineEnd);
+    pBody->append(kMovieKeys[i]).append("=").append(m.values[i]);
+  }
+  return true;
+}
+
+}  // namespace
+
+const char* MovieKey(int i) { return kMovieKeys[i]; }
+
+bool ScanMovies(const sString& sFile,
+                const std::function<bool(const MovieRecord&)>& each) {
+  LineReader reader;
+  if (!reader.Open(sFile)) return false;
+  std::string_view line;
+  // Lines before the first header belong to no record.
+  bool bHeader = false;
+  while (reader.Next(&line)) {
+    if (StartsRecord(line)) {
+      bHeader = true;
+      break;
+    }
+  }
+  while (bHeader) {
+    MovieRecord m;
+    m.sName.assign(BracketName(line));
+    bHeader = ReadBody(&reader, &m, &line);
+    // A read that failed part-way may have cut this record short.
+    if (reader.Failed()) return false;
+    if (!each(m)) return true;
+  }
+  return !reader.Failed();
+}
+
+bool ReadMovie(const sString& sFile, const sString& sName,
+               MovieRecord* pOut) {
+  if (!IsRecordName(sName)) return false;
+  LineReader reader;
+  if (!reader.Open(sFile)) return false;
+  std::string_view header;
+  if (!SeekHeader(&reader, sName, &header)) return false;
+  MovieRecord m;
+  m.sName = sName;
+  std::string_view next;
+  ReadBody(&reader, &m, &next);
+  if (reader.Failed()) return false;
+  *pOut = m;
+  return true;
+}
+
+bool AppendMovies(const sString& sFile,
+                  const std::vector<MovieRecord>& batch) {
+  sString sBlocks;
+  sString sBody;
+  for (const MovieRecord& m : batch) {
+    if (!FieldLines(m, &sBody)) return false;
+    sBlocks.append(kLineEnd).append(kLineEnd);
+    sBlocks.append("[").append(m.sName).append("]").append(kLineEnd);
+    sBlocks.append(sBody);
+    AppendIdLines(m.sTmdb, m.sImdb, &sBlocks);
+  }
+  if (!MayChange(sFile)) return false;
+  if (batch.empty()) return true;
+  return AppendWhole(sFile, sBlocks);
+}
+
+bool RewriteMovie(const sString& sFile, const MovieRecord& m) {
+  sString sBody;
+  if (!FieldLines(m, &sBody)) return false;
+  return RewriteMovieRecord(sFile, m.sName, sBody, true, m.sTmdb, m.sImdb);
+}
+
+bool RewriteMovieRecord(const sString& sFile, const sString& sRec,
+                        std::string_view sBody, bool bSetIds,
+                        const sString& sTmdb, const sString& sImdb) {
+  LineReader reader;
+  ScratchFile scratch("tmpfl");
+  std::string_view header;
+  if (!BeginRecordRewrite(sFile, sRec, &reader, &scratch, &header))
+    return false;
+  scratch.CopyLine(header, reader.LineEnd());
+  // The header line is gone from the reader's storage once the body is
+  // read: it has been copied first.
+  MovieRecord old;
+  std::string_view next;
+  const bool bNext = ReadBody(&reader, &old, &next);
+  sString sLines(sBody);
+  if (bSetIds) {
+    AppendIdLines(sTmdb, sImdb, &sLines);
+  } else {
+    AppendIdLines(old.sTmdb, old.sImdb, &sLines);
+  }
+  scratch.WriteLine(sLines);
+  scratch.WriteLine("");
+  if (bNext) {
+    scratch.CopyLine(next, reader.LineEnd());
+    CopyRest(&reader, &scratch);
+  }
+  reader.Close();
+  if (reader.Failed()) {
+    scratch.Discard();
+    return false;
+  }
+  return scratch.PutInPlace();
+}
