@@ -128,7 +128,9 @@ CsvColumns::CsvColumns(const std::vector<std::string>& header) {
 
 CsvMovie CsvColumns::Read(const std::vector<std::string>& row) const {
   CsvMovie m;
-  m.sTitle = TrimmedCell(row, title_);
+  // The title as it stands: a name with spaces round it comes back from
+  // an export whole.
+  m.sTitle = Cell(row, title_);
   m.values[kYear] = TrimmedCell(row, year_);
   m.values[kDirector] = Cell(row, director_);
   m.values[kPlot] = Cell(row, plot_);

@@ -40,8 +40,8 @@ class CsvColumns {
   // The record a row gives, texts in UTF-8: each field is taken as UTF-8
   // when it is, else read in the catalogue's fallback (CatalogueToUtf8);
   // line breaks become spaces (CR LF one space), a formula guard comes off,
-  // and surrounding spaces of ids, years and numbers are dropped. Missing
-  // cells (a short row) are empty. Ids not of the stored forms are left
+  // and surrounding spaces of ids, years and numbers (not of the
+  // title) are dropped. Missing cells (a short row) are empty. Ids not of the stored forms are left
   // out; pic holds the Poster cell as it stands, for the caller to judge.
   CsvMovie Read(const std::vector<std::string>& row) const;
 
