@@ -67,7 +67,7 @@ class Importer {
 
   // The row's own record, in the catalogue's encoding; its Poster only when
   // it names a file here that no record names.
-  Pending FromRow(const CsvMovie& c) const;
+  Pending FromRow(const CsvMovie& c);
 
   // Fills `*p` from the service; false when the import must stop.
   bool Ask(long iRow, MovieSource* source, Pending* p);
@@ -86,7 +86,7 @@ class Importer {
   size_t pending_bytes_ = 0;
 };
 
-Pending Importer::FromRow(const CsvMovie& c) const {
+Pending Importer::FromRow(const CsvMovie& c) {
   Pending p;
   p.sTitle = CatalogueText(c.sTitle);
   p.m.sName = p.sTitle;
@@ -157,7 +157,7 @@ bool Importer::Commit(bool bReload) {
     if (!index_.Load(DBfile)) return false;
   }
   std::vector<MovieRecord> batch;
-  std::vector<sString> names;
+  batch.reserve(pending_.size());
   for (size_t i = 0; i < pending_.size(); ++i) {
     Pending& p = pending_[i];
     if (bReload) {
@@ -171,7 +171,7 @@ bool Importer::Commit(bool bReload) {
       p.m.sName = sName;
       index_.Note(p.m);
     }
-    batch.push_back(p.m);
+    batch.push_back(std::move(p.m));
   }
   pending_.clear();
   pending_rows_.clear();

@@ -2,23 +2,46 @@
 
 #include "smDB.h"
 
+namespace {
+
+// Records a catalogue of the benchmark's size holds, so the tables need not
+// grow by rehashing as it is read.
+const size_t kExpectedRecords = 1 << 17;
+
+}  // namespace
+
 bool ImportIndex::Load(const sString& sFile) {
+  sFile_ = sFile;
   years_.clear();
   tmdb_.clear();
   imdb_.clear();
   pics_.clear();
-  return ScanMovies(sFile, [this](const MovieRecord& m) {
-    Note(m);
-    return true;
+  pics_read_ = false;
+  years_.reserve(kExpectedRecords);
+  return ScanMovieKeys(sFile, [this](const MovieKeys& k) {
+    // The first record of a name is the one lookups find.
+    years_.emplace(k.sName, k.sYear);
+    if (!k.sTmdb.empty()) tmdb_.insert(k.sTmdb);
+    if (!k.sImdb.empty()) imdb_.insert(k.sImdb);
   });
 }
 
 void ImportIndex::Note(const MovieRecord& m) {
-  // The first record of a name is the one lookups find.
   years_.emplace(m.sName, m.values[kYear]);
   if (!m.sTmdb.empty()) tmdb_.insert(m.sTmdb);
   if (!m.sImdb.empty()) imdb_.insert(m.sImdb);
   if (!m.values[kPic].empty()) pics_.insert(m.values[kPic]);
+}
+
+bool ImportIndex::NamesPicture(const sString& sFile) {
+  if (!pics_read_) {
+    pics_read_ = true;
+    if (!ScanMovieKeys(sFile_, [this](const MovieKeys& k) {
+          if (!k.sPic.empty()) pics_.insert(k.sPic);
+        }))
+      return true;
+  }
+  return pics_.count(sFile) > 0;
 }
 
 RowVerdict ImportIndex::Decide(const sString& sTitle, const sString& sYear,

@@ -22,6 +22,7 @@ enum class RowVerdict {
 class ImportIndex {
  public:
   // Reads catalogue file `sFile` in one pass. False when it cannot be read.
+  // The pics are read only when NamesPicture is first asked.
   bool Load(const sString& sFile);
 
   // Notes a record that has been, or is about to be, added.
@@ -35,16 +36,17 @@ class ImportIndex {
                     const sString& sTmdb, const sString& sImdb,
                     sString* pName) const;
 
-  // True when some record's pic names `sFile`.
-  bool NamesPicture(const sString& sFile) const {
-    return pics_.count(sFile) > 0;
-  }
+  // True when some record's pic names `sFile` (or the pics could not be
+  // read: then no file is free).
+  bool NamesPicture(const sString& sFile);
 
  private:
+  sString sFile_;
+  bool pics_read_ = false;
   std::unordered_map<sString, sString> years_;  // name -> its year
   std::unordered_set<sString> tmdb_;
   std::unordered_set<sString> imdb_;
-  std::unordered_set<sString> pics_;
+  std::unordered_set<sString> pics_;  // once read, and those noted since
 };
 
 // The line FLORRIN_LOG gets for a row left out for `verdict`.

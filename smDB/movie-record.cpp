@@ -108,6 +108,43 @@ bool ScanMovies(const sString& sFile,
   return !reader.Failed();
 }
 
+bool ScanMovieKeys(const sString& sFile,
+                   const std::function<void(const MovieKeys&)>& each) {
+  LineReader reader;
+  if (!reader.Open(sFile)) return false;
+  // One set of strings for every record: their storage is reused.
+  MovieKeys keys;
+  sString* const slots[] = {&keys.sYear, &keys.sTmdb, &keys.sImdb,
+                            &keys.sPic};
+  const std::string_view names[] = {kMovieKeys[kYear], kTmdbKey, kImdbKey,
+                                    kMovieKeys[kPic]};
+  bool seen[4] = {};
+  bool bInRecord = false;
+  std::string_view line;
+  while (reader.Next(&line)) {
+    if (StartsRecord(line)) {
+      if (bInRecord) each(keys);
+      bInRecord = true;
+      keys.sName.assign(BracketName(line));
+      for (int i = 0; i < 4; ++i) {
+        slots[i]->clear();
+        seen[i] = false;
+      }
+      continue;
+    }
+    std::string_view key, value;
+    if (!bInRecord || !SplitField(line, &key, &value)) continue;
+    for (int i = 0; i < 4; ++i) {
+      if (key != names[i] || seen[i]) continue;
+      seen[i] = true;
+      slots[i]->assign(value);
+    }
+  }
+  if (reader.Failed()) return false;
+  if (bInRecord) each(keys);
+  return true;
+}
+
 bool ReadMovie(const sString& sFile, const sString& sName,
                MovieRecord* pOut) {
   if (!IsRecordName(sName)) return false;
@@ -128,6 +165,12 @@ bool AppendMovies(const sString& sFile,
                   const std::vector<MovieRecord>& batch) {
   sString sBlocks;
   sString sBody;
+  size_t iBytes = 0;
+  for (const MovieRecord& m : batch) {
+    iBytes += m.sName.size() + m.sTmdb.size() + m.sImdb.size() + 128;
+    for (const sString& v : m.values) iBytes += v.size() + 16;
+  }
+  sBlocks.reserve(iBytes);
   for (const MovieRecord& m : batch) {
     if (!FieldLines(m, &sBody)) return false;
     sBlocks.append(kLineEnd).append(kLineEnd);

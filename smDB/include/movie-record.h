@@ -39,6 +39,22 @@ const char* MovieKey(int i);
 bool ScanMovies(const sString& sFile,
                 const std::function<bool(const MovieRecord&)>& each);
 
+// What a check over the whole catalogue needs of each record: its name,
+// year, ids and pic (the first line of each key; empty when missing).
+struct MovieKeys {
+  sString sName;
+  sString sYear;
+  sString sTmdb;
+  sString sImdb;
+  sString sPic;
+};
+
+// ScanMovies for those values only, without copying the rest of each
+// record: calls `each` for every record in file order. False when the file
+// cannot be opened or a read failed part-way.
+bool ScanMovieKeys(const sString& sFile,
+                   const std::function<void(const MovieKeys&)>& each);
+
 // The record named `sName` (the first one), as ScanMovies reads it. False
 // when there is none or the file cannot be read.
 bool ReadMovie(const sString& sFile, const sString& sName, MovieRecord* pOut);
