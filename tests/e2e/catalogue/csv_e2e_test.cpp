@@ -233,7 +233,7 @@ TEST_F(CsvTest, TheNewWordsTakeOnlyTheirOwnArgumentCounts) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--export"}, {"-x", "a", "b"}, {"--import"},
         {"-i", "a", "b"}, {"--refresh"}, {"-r", "a", "b", "c"}, {"--Export", "a"}}) {
-    EXPECT_EQ("!err in parameters!\n", Run(args)) << args[0];
+    EXPECT_EQ(Written("!err in parameters!\n"), Run(args)) << args[0];
   }
 }
 
