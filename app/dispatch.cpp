@@ -30,6 +30,7 @@ constexpr char kUsage[] =
     "  -t,   --autoadd TITLE             import the first match found\n"
     "  -u,   --urladd TITLE ADDRESS      import from a known page or movie id\n"
     "  -ps,  --printsearch TITLE         list the matches found\n"
+    "  -ht,  --html FILE                 write the catalogue as a web page\n"
     "  -h,   --help                      this summary\n"
     "        --version                   the version\n"
     "\n"
@@ -81,6 +82,8 @@ const CommandRow kCommands[] = {
      [](const sString* p) { fPrintRec(p[0]); }},
     {"-ps", "--printsearch", 1, Locking::kCatalogue,
      [](const sString* p) { fPrintImdbSearch(p[0]); }},
+    {"-ht", "--html", 1, Locking::kNone,
+     [](const sString* p) { fHtml(p[0]); }},
     {"-g", "--get", 2, Locking::kNone,
      [](const sString* p) { fGet(p[0], p[1]); }},
     {"-u", "--urladd", 2, Locking::kCatalogue,
