@@ -204,7 +204,7 @@ void AppendHtmlPage(std::string_view sCatalogueName,
   *pOut += "</style>\n</head>\n<body>\n<header class=\"top\"><div class=\"bar\">"
            "<h1>";
   AppendHtmlText(sName, pOut);
-  *pOut += "</h1><p class=\"count\" id=\"count\">";
+  *pOut += "</h1><p class=\"count\" id=\"count\" aria-live=\"polite\">";
   *pOut += sCount;
   *pOut += "</p></div>\n<div class=\"tools\" id=\"tools\" hidden>"
            "<input type=\"search\" id=\"search\" placeholder=\"Search title, "
@@ -218,9 +218,7 @@ void AppendHtmlPage(std::string_view sCatalogueName,
            "<option value=\"year-new\">Year, newest first</option>"
            "<option value=\"year-old\">Year, oldest first</option>"
            "<option value=\"rate\">Rating</option></select>"
-           "<output id=\"shown\" aria-live=\"polite\">";
-  *pOut += sCount;
-  *pOut += "</output></div>\n</header>\n<main>\n<ul class=\"cards\" "
+           "</div>\n</header>\n<main>\n<ul class=\"cards\" "
            "id=\"cards\">\n";
   for (const PageMovie* m : order) AppendCard(*m, pOut);
   *pOut += "</ul>\n";

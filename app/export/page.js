@@ -6,7 +6,7 @@
   var search = document.getElementById("search");
   var genre = document.getElementById("genre");
   var sort = document.getElementById("sort");
-  var shown = document.getElementById("shown");
+  var count = document.getElementById("count");
   var none = document.getElementById("none");
 
   function textOf(card, name) {
@@ -41,8 +41,8 @@
   var total = items.length;
 
   function countText(n) {
-    if (n === total) return total + (total === 1 ? " movie" : " movies");
-    return "Showing " + n + " of " + total;
+    var all = total + (total === 1 ? " movie" : " movies");
+    return n === total ? all : n + " of " + all;
   }
 
   function filter() {
@@ -61,7 +61,7 @@
       }
       if (ok) n++;
     }
-    shown.textContent = countText(n);
+    count.textContent = countText(n);
     none.hidden = n !== 0 || total === 0;
   }
 
