@@ -1,5 +1,8 @@
 #include "catalogue-movies.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "file-view.h"
 
 namespace {
@@ -73,6 +76,14 @@ bool CatalogueMovies::Read(const sString& sFile, bool* pMissing) {
   if (!file.Open(sFile)) {
     *pMissing = file.Missing();
     return false;
+  }
+  // Room for the whole file at once: growing by doubling would copy and
+  // fault in the text again and again.
+  std::error_code ec;
+  const auto iSize = std::filesystem::file_size(std::filesystem::path(sFile), ec);
+  if (!ec) {
+    text_.reserve(static_cast<size_t>(iSize));
+    rows_.reserve(static_cast<size_t>(iSize / 256));
   }
   std::string_view sLines;
   while (file.Next(&sLines)) Take(sLines);

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <unordered_set>
 #include <vector>
 
 #include "catalogue-movies.h"
@@ -24,18 +25,50 @@ bool SameFile(const fs::path& a, const fs::path& b) {
   return fs::equivalent(a, b, ec) && !ec;
 }
 
+std::string FoldedAscii(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+
 bool SameName(const fs::path& a, const char* sName) {
   const std::string s = AddressText(a);
-  const std::string_view name(sName);
-  if (kPagePathStyle == PathStyle::kPosix) return s == name;
-  if (s.size() != name.size()) return false;
-  for (size_t i = 0; i < s.size(); ++i) {
-    char c = s[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != name[i]) return false;
-  }
-  return true;
+  if (kPagePathStyle == PathStyle::kPosix) return s == sName;
+  return FoldedAscii(s) == sName;
 }
+
+// The plain files of the catalogue's folder, listed once: one pass over the
+// folder costs far less than a lookup of each poster's name, most of all
+// for names that are not there. Windows compares names ignoring case; a
+// name that differs only in a letter beyond ASCII is asked of the system.
+class PosterFiles {
+ public:
+  explicit PosterFiles(const fs::path& folder) : folder_(folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+      std::error_code ecType;
+      if (it->is_regular_file(ecType)) names_.insert(Key(it->path().filename()));
+    }
+  }
+
+  bool Has(const fs::path& name) const {
+    if (names_.count(Key(name)) > 0) return true;
+    if (kPagePathStyle == PathStyle::kPosix) return false;
+    std::error_code ec;
+    return fs::is_regular_file(folder_ / name, ec);
+  }
+
+ private:
+  static std::string Key(const fs::path& name) {
+    const std::string s = AddressText(name);
+    return kPagePathStyle == PathStyle::kPosix ? s : FoldedAscii(s);
+  }
+
+  fs::path folder_;
+  std::unordered_set<std::string> names_;
+};
 
 // The file the page replaces: FILE, or the file a link named FILE points to,
 // with its folder's links resolved. False (nothing to write) when FILE names
@@ -91,8 +124,8 @@ bool WriteHtml(const sString& sFile) {
 
   const std::string sPageFolder = AddressText(target.parent_path());
   const std::string sCatalogueFolder = AddressText(cwd);
+  const PosterFiles posters(cwd);
   std::vector<PageMovie> movies(catalogue.size());
-  size_t iText = 0;
   for (size_t i = 0; i < catalogue.size(); ++i) {
     PageMovie& m = movies[i];
     const auto value = [&](MovieField f) { return catalogue.Value(i, f); };
@@ -107,22 +140,25 @@ bool WriteHtml(const sString& sFile) {
     m.cast = value(MovieField::kAct);
     m.genre = value(MovieField::kGenre);
     m.type = value(MovieField::kType);
-    iText += m.title.size() + m.plot.size() + m.tagline.size() +
-             m.cast.size() + m.comments.size() + m.genre.size();
     const std::string_view sPic = value(MovieField::kPic);
     fs::path pic;
     if (IsPlainFileName(sPic) && StoredNamePath(sPic, &pic) &&
-        fs::is_regular_file(cwd / pic, ec)) {
+        posters.Has(pic)) {
       m.poster = PosterAddress(sPageFolder, sCatalogueFolder, AddressText(pic),
                                kPagePathStyle);
     }
   }
   fs::path name = cwd.filename();
   const std::string sName = AddressText(name.empty() ? cwd : name);
-  std::string sPage;
-  sPage.reserve(iText + movies.size() * 700 + 16384);
-  AppendHtmlPage(sName, movies, &sPage);
-  return WritePageInPlace(target, sPage);
+  PageFile page;
+  if (!page.Open(target)) return false;
+  const bool bWritten =
+      WriteHtmlPage(sName, movies, [&page](std::string* pText) {
+        const bool bOk = page.Write(*pText);
+        pText->clear();
+        return bOk;
+      });
+  return bWritten && page.Commit();
 }
 
 }  // namespace

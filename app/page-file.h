@@ -35,13 +35,41 @@ std::string AddressText(const std::filesystem::path& path);
 // attribute (Windows). True for a file that does not exist.
 bool MayWritePage(const std::filesystem::path& path);
 
-// Writes `sBytes` to a new file beside `target`, a path whose folder exists
-// and which is no link, then renames it over `target` in one step: readers
-// see the old file or the new one, whole. The new file keeps an existing
-// target's permissions. Not flushed to the disk: a page can be written
-// again. False when any step fails; the temporary file is then removed and
-// `target` is as it was.
-bool WritePageInPlace(const std::filesystem::path& target,
-                      std::string_view sBytes);
+// A page's new content, written to a temporary file beside the file it
+// replaces and renamed over it in one step when done: readers see the old
+// file or the new one, whole. The new file keeps an existing file's
+// permissions. It is not flushed to the disk: a page can be written again.
+class PageFile {
+ public:
+  PageFile() = default;
+  // Removes the temporary file unless Commit put it in place.
+  ~PageFile();
+  PageFile(const PageFile&) = delete;
+  PageFile& operator=(const PageFile&) = delete;
+
+  // Creates the temporary file beside `target`, a path whose folder exists
+  // and which is no link. False when it cannot be created.
+  bool Open(const std::filesystem::path& target);
+
+  // Appends `sBytes`. False when the write failed.
+  bool Write(std::string_view sBytes);
+
+  // Closes the temporary file and renames it over the target. False, with
+  // the temporary file removed and the target as it was, when that fails.
+  bool Commit();
+
+ private:
+  // Closes the temporary file; false when the close reported an error.
+  bool Close();
+
+  std::filesystem::path target_;
+  std::filesystem::path temp_;
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
+  int fd_ = -1;
+#endif
+  bool open_ = false;
+};
 
 #endif  // FLORRIN_APP_PAGE_FILE_H_

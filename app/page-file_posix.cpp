@@ -46,24 +46,44 @@ bool WriteAll(int fd, std::string_view sBytes) {
 
 }  // namespace
 
-bool WritePageInPlace(const std::filesystem::path& target,
-                      std::string_view sBytes) {
-  const std::filesystem::path folder = target.parent_path();
-  std::filesystem::path temp;
-  int fd = -1;
-  for (int i = 0; i < 100 && fd < 0; ++i) {
-    temp = folder / (".florrin-page-" + std::to_string(getpid()) + "-" +
-                     std::to_string(i) + ".tmp");
-    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
+PageFile::~PageFile() {
+  if (open_) {
+    Close();
+    unlink(temp_.c_str());
   }
-  if (fd < 0) return false;
+}
+
+bool PageFile::Open(const std::filesystem::path& target) {
+  target_ = target;
+  const std::filesystem::path folder = target.parent_path();
+  for (int i = 0; i < 100 && fd_ < 0; ++i) {
+    temp_ = folder / (".florrin-page-" + std::to_string(getpid()) + "-" +
+                      std::to_string(i) + ".tmp");
+    fd_ = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0 && errno != EEXIST) return false;
+  }
+  if (fd_ < 0) return false;
+  open_ = true;
   struct stat st;
-  bool bOk = true;
-  if (stat(target.c_str(), &st) == 0) bOk = fchmod(fd, st.st_mode & 07777) == 0;
-  bOk = bOk && WriteAll(fd, sBytes);
-  bOk = (close(fd) == 0) && bOk;
-  bOk = bOk && rename(temp.c_str(), target.c_str()) == 0;
-  if (!bOk) unlink(temp.c_str());
+  if (stat(target.c_str(), &st) == 0 && fchmod(fd_, st.st_mode & 07777) != 0)
+    return false;
+  return true;
+}
+
+bool PageFile::Write(std::string_view sBytes) {
+  return open_ && WriteAll(fd_, sBytes);
+}
+
+bool PageFile::Close() {
+  const int fd = fd_;
+  fd_ = -1;
+  return fd < 0 || close(fd) == 0;
+}
+
+bool PageFile::Commit() {
+  if (!open_) return false;
+  const bool bOk = Close() && rename(temp_.c_str(), target_.c_str()) == 0;
+  if (!bOk) unlink(temp_.c_str());
+  open_ = false;
   return bOk;
 }

@@ -66,32 +66,57 @@ bool MayWritePage(const std::filesystem::path& path) {
   return (attributes & FILE_ATTRIBUTE_READONLY) == 0;
 }
 
-bool WritePageInPlace(const std::filesystem::path& target,
-                      std::string_view sBytes) {
+PageFile::~PageFile() {
+  if (open_) {
+    Close();
+    DeleteFileW(temp_.c_str());
+  }
+}
+
+bool PageFile::Open(const std::filesystem::path& target) {
+  target_ = target;
   const std::filesystem::path folder = target.parent_path();
-  std::filesystem::path temp;
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int i = 0; i < 100 && file == INVALID_HANDLE_VALUE; ++i) {
-    temp = folder / (L".florrin-page-" + std::to_wstring(GetCurrentProcessId()) +
-                     L"-" + std::to_wstring(i) + L".tmp");
-    file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    temp_ = folder / (L".florrin-page-" + std::to_wstring(GetCurrentProcessId()) +
+                      L"-" + std::to_wstring(i) + L".tmp");
+    file = CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
       return false;
   }
   if (file == INVALID_HANDLE_VALUE) return false;
-  bool bOk = true;
-  while (bOk && !sBytes.empty()) {
+  handle_ = file;
+  open_ = true;
+  return true;
+}
+
+bool PageFile::Write(std::string_view sBytes) {
+  if (!open_ || handle_ == nullptr) return false;
+  while (!sBytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(
         sBytes.size() < (1u << 30) ? sBytes.size() : (1u << 30));
     DWORD written = 0;
-    bOk = WriteFile(file, sBytes.data(), chunk, &written, nullptr) &&
-          written == chunk;
+    if (!WriteFile(static_cast<HANDLE>(handle_), sBytes.data(), chunk,
+                   &written, nullptr) ||
+        written != chunk)
+      return false;
     sBytes.remove_prefix(chunk);
   }
-  bOk = CloseHandle(file) && bOk;
-  bOk = bOk && MoveFileExW(temp.c_str(), target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING) != 0;
-  if (!bOk) DeleteFileW(temp.c_str());
+  return true;
+}
+
+bool PageFile::Close() {
+  HANDLE file = static_cast<HANDLE>(handle_);
+  handle_ = nullptr;
+  return file == nullptr || CloseHandle(file) != 0;
+}
+
+bool PageFile::Commit() {
+  if (!open_) return false;
+  const bool bOk = Close() && MoveFileExW(temp_.c_str(), target_.c_str(),
+                                          MOVEFILE_REPLACE_EXISTING) != 0;
+  if (!bOk) DeleteFileW(temp_.c_str());
+  open_ = false;
   return bOk;
 }

@@ -172,8 +172,13 @@ bool TitleBefore(std::string_view a, std::string_view b) {
   return a < b;
 }
 
-void AppendHtmlPage(std::string_view sCatalogueName,
-                    const std::vector<PageMovie>& movies, std::string* pOut) {
+namespace {
+
+constexpr size_t kPiece = 1 << 20;
+
+bool Page(std::string_view sCatalogueName,
+          const std::vector<PageMovie>& movies, std::string* pOut,
+          const PageFlush* pFlush) {
   std::vector<const PageMovie*> order;
   order.reserve(movies.size());
   for (const PageMovie& m : movies) order.push_back(&m);
@@ -220,7 +225,11 @@ void AppendHtmlPage(std::string_view sCatalogueName,
            "<option value=\"rate\">Rating</option></select>"
            "</div>\n</header>\n<main>\n<ul class=\"cards\" "
            "id=\"cards\">\n";
-  for (const PageMovie* m : order) AppendCard(*m, pOut);
+  for (const PageMovie* m : order) {
+    AppendCard(*m, pOut);
+    if (pFlush != nullptr && pOut->size() >= kPiece && !(*pFlush)(pOut))
+      return false;
+  }
   *pOut += "</ul>\n";
   if (movies.empty())
     *pOut += "<p class=\"empty\">This catalogue holds no movies yet.</p>\n";
@@ -228,4 +237,20 @@ void AppendHtmlPage(std::string_view sCatalogueName,
            "</main>\n<script>";
   pOut->append(PageScript());
   *pOut += "</script>\n</body>\n</html>\n";
+  return pFlush == nullptr || (*pFlush)(pOut);
+}
+
+}  // namespace
+
+void AppendHtmlPage(std::string_view sCatalogueName,
+                    const std::vector<PageMovie>& movies, std::string* pOut) {
+  Page(sCatalogueName, movies, pOut, nullptr);
+}
+
+bool WriteHtmlPage(std::string_view sCatalogueName,
+                   const std::vector<PageMovie>& movies,
+                   const PageFlush& flush) {
+  std::string sPiece;
+  sPiece.reserve(kPiece + kPiece / 4);
+  return Page(sCatalogueName, movies, &sPiece, &flush);
 }

@@ -11,6 +11,7 @@
 #ifndef FLORRIN_APP_EXPORT_HTML_PAGE_H_
 #define FLORRIN_APP_EXPORT_HTML_PAGE_H_
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,5 +51,16 @@ std::string_view PageScript();
 // order given).
 void AppendHtmlPage(std::string_view sCatalogueName,
                     const std::vector<PageMovie>& movies, std::string* pOut);
+
+// Takes the page written so far, `*pText`, writes it on and clears it;
+// false when that failed.
+using PageFlush = std::function<bool(std::string* pText)>;
+
+// The same page, handed to `flush` a piece of about a megabyte at a time
+// (and the rest at the end), so that a catalogue of any size needs no page
+// held whole in memory. False as soon as a flush fails.
+bool WriteHtmlPage(std::string_view sCatalogueName,
+                   const std::vector<PageMovie>& movies,
+                   const PageFlush& flush);
 
 #endif  // FLORRIN_APP_EXPORT_HTML_PAGE_H_
