@@ -3,7 +3,7 @@
 catalogue, and using it in headless Chromium.
 
 Usage: bench/html/run.py [path/to/florrin] [--records N] [--runs N]
-                         [--page-records N] [--no-browser]
+                         [--page-records N] [--no-browser] [--no-write]
 
 1. `florrin --html page.html` on the 100,000-record catalogue of
    bench/catalogue/run.py (the page is not synced), timed in interleaved
@@ -106,13 +106,16 @@ def main():
     parser.add_argument("--runs", type=int, default=9)
     parser.add_argument("--page-records", type=int, default=5000)
     parser.add_argument("--no-browser", action="store_true")
+    parser.add_argument("--no-write", action="store_true",
+                        help="only the browser's figures")
     args = parser.parse_args()
     exe = os.path.abspath(args.florrin)
     if not os.access(exe, os.X_OK):
         sys.exit("no florrin binary at %s (build it first)" % exe)
     work = tempfile.mkdtemp(prefix="florrin-html-bench-")
     try:
-        write_speed(exe, work, args.records, args.runs)
+        if not args.no_write:
+            write_speed(exe, work, args.records, args.runs)
         if not args.no_browser:
             browser_speed(exe, work, args.page_records)
     finally:
