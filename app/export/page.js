@@ -45,22 +45,42 @@
     return n === total ? all : n + " of " + all;
   }
 
+  // The cards in the order shown, and those still to be revealed.
+  var view = items;
+  var pending = [];
+  var frame = 0;
+
+  // Cards leave at once; cards that come back come a few hundred a frame,
+  // in the order shown, so that a keystroke that brings back thousands of
+  // them shows the first screenfuls at once instead of laying out all.
+  function reveal() {
+    frame = 0;
+    var batch = pending.splice(0, 200);
+    for (var i = 0; i < batch.length; i++) batch[i].card.hidden = false;
+    if (pending.length) frame = requestAnimationFrame(reveal);
+  }
+
   function filter() {
     var words = search.value.toLowerCase().split(/\s+/).filter(Boolean);
     var wanted = genre.value;
+    for (var p = 0; p < pending.length; p++) pending[p].visible = false;
+    pending = [];
+    if (frame) cancelAnimationFrame(frame);
     var n = 0;
     for (var i = 0; i < total; i++) {
-      var it = items[i];
+      var it = view[i];
       var ok = !wanted || it.genres.indexOf(wanted) >= 0;
       for (var w = 0; ok && w < words.length; w++) {
         ok = it.text.indexOf(words[w]) >= 0;
       }
       if (ok !== it.visible) {
-        it.card.hidden = !ok;
         it.visible = ok;
+        if (ok) pending.push(it);
+        else it.card.hidden = true;
       }
       if (ok) n++;
     }
+    reveal();
     count.textContent = countText(n);
     none.hidden = n !== 0 || total === 0;
   }
@@ -80,9 +100,11 @@
         return d || a.order - b.order;
       });
     }
+    view = sorted;
     var frag = document.createDocumentFragment();
     for (var i = 0; i < sorted.length; i++) frag.appendChild(sorted[i].card);
     list.appendChild(frag);
+    if (pending.length) filter();
   }
 
   // A poster that cannot be shown (gone since the page was written, or no
