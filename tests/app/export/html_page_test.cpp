@@ -181,7 +181,8 @@ TEST(HtmlPageTest, NoValueBecomesMarkup) {
 TEST(HtmlPageTest, TextBecomesUtf8AndTheGenreChoiceListsEachGenreOnce) {
   PageMovie a = Movie("caf\xE9");  // not UTF-8: Windows-1252
   a.genre = " - Drama - Sci-Fi";
-  a.cast = " - Audrey Tautou - Am\xC3\xA9lie";
+  // One byte of é: Windows-1252 on POSIX, the ANSI code page on Windows.
+  a.cast = " - Audrey Tautou - Am\xE9lie";
   PageMovie b = Movie("B");
   b.genre = "comedy - Drama";
   const std::string page = Page({a, b}, "Fil\xE9s");
