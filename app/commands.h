@@ -77,4 +77,12 @@ void fExport(const sString& sFile);
 // left out goes to FLORRIN_LOG.
 void fImport(const sString& sFile);
 
+// Writes the catalogue as one HTML page to the file `sFile` (see
+// html-page.h): a temporary file beside it, renamed into place. "!ok!", or
+// "!error!" when there is no catalogue, it cannot be read, or `sFile` may
+// not be written: its folder is missing or not writable, it is read-only,
+// it is the catalogue itself (by identity) or one of its scratch files, or
+// it exists and is not a regular file. The catalogue is only read.
+void fHtml(const sString& sFile);
+
 #endif  // FLORRIN_APP_COMMANDS_H_

@@ -35,6 +35,7 @@ constexpr char kUsage[] =
     "  -x,   --export FILE               write every record to a CSV file\n"
     "  -i,   --import FILE               add a record for each row of a CSV\n"
     "                                    file (Florrin's, IMDb's, Letterboxd's)\n"
+    "  -ht,  --html FILE                 write the catalogue as a web page\n"
     "  -h,   --help                      this summary\n"
     "        --version                   the version\n"
     "\n"
@@ -86,6 +87,8 @@ const CommandRow kCommands[] = {
      [](const sString* p) { fPrintRec(p[0]); }},
     {"-ps", "--printsearch", 1, Locking::kCatalogue,
      [](const sString* p) { fPrintImdbSearch(p[0]); }},
+    {"-ht", "--html", 1, Locking::kNone,
+     [](const sString* p) { fHtml(p[0]); }},
     {"-g", "--get", 2, Locking::kNone,
      [](const sString* p) { fGet(p[0], p[1]); }},
     {"-u", "--urladd", 2, Locking::kCatalogue,
