@@ -81,4 +81,26 @@ TEST_F(NewTest, OfManyStartedAtOnceExactlyOneSucceeds) {
   EXPECT_EQ(Written(kHeader), Db());
 }
 
+TEST_F(NewTest, AnAddRacingNewFindsTheWholeCatalogueOrNone) {
+  // --add either finds no catalogue and refuses, making none, or finds the
+  // new one whole and appends after its header line; --new never writes
+  // over a record. Started together, round after round, in fresh folders.
+  for (int round = 0; round < 24; ++round) {
+    TempDir dir;
+    std::future<RunResult> add = std::async(std::launch::async, [&dir] {
+      return RunProgram(FLORRIN_EXE, Movie("--add", "M", "v"), dir.path());
+    });
+    const RunResult made = RunProgram(FLORRIN_EXE, {"--new"}, dir.path());
+    const RunResult added = add.get();
+    EXPECT_EQ("!ok!", made.out) << round;
+    const std::string db = ReadFile(dir.File("db"));
+    if (added.out == "!ok!") {
+      EXPECT_EQ(Written(kHeader + "\n\n[M]\n" + MovieBody("v")), db) << round;
+    } else {
+      EXPECT_EQ("!error!", added.out) << round;
+      EXPECT_EQ(Written(kHeader), db) << round;
+    }
+  }
+}
+
 }  // namespace
