@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,13 +20,21 @@ int ToFd(void* handle) {
   return static_cast<int>(reinterpret_cast<intptr_t>(handle) - 1);
 }
 
+// O_NONBLOCK: opening a pipe for reading would wait for a writer. It has no
+// effect on the lock itself, which waits.
+constexpr int kOpenFlags = O_CLOEXEC | O_NONBLOCK;
+
 }  // namespace
 
 CatalogueLock::CatalogueLock(const sString& sLockFile)
     : handle_(nullptr), held_(false) {
-  int fd = open(sLockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  int fd = open(sLockFile.c_str(), O_RDWR | O_CREAT | kOpenFlags, 0666);
+  // flock locks through a read-only descriptor as well.
+  if (fd < 0) fd = open(sLockFile.c_str(), O_RDONLY | kOpenFlags);
   if (fd < 0) return;
   handle_ = ToHandle(fd);
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return;
   // flock waits until the lock is free; a signal may interrupt the wait.
   int rc;
   do {

@@ -1,11 +1,13 @@
 #include "dispatch.h"
 
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "catalogue-lock.h"
 #include "commands.h"
 #include "output.h"
+#include "store-place.h"
 
 namespace {
 
@@ -74,46 +76,48 @@ bool AnswerAboutItself(const std::vector<sString>& words) {
 // In the order the dispatcher tests them. Words are only recognised with
 // their own argument count.
 const CommandRow kCommands[] = {
-    {"-n", "--new", 0, Locking::kNoCatalogue,
+    {"-n", "--new", 0, Locking::kNoCatalogue, "!error!",
      [](const sString*) { fNew(); }},
-    {"-l", "--list", 0, Locking::kNone, [](const sString*) { fList(); }},
-    {"-lbn", "--listbyname", 0, Locking::kNone,
+    {"-l", "--list", 0, Locking::kNone, "", [](const sString*) { fList(); }},
+    {"-lbn", "--listbyname", 0, Locking::kNone, "",
      [](const sString*) { fListByName(); }},
-    {"-d", "--del", 1, Locking::kCatalogue,
+    {"-d", "--del", 1, Locking::kCatalogue, "!error!",
      [](const sString* p) { fDel(p[0]); }},
-    {"-t", "--autoadd", 1, Locking::kCatalogue,
+    {"-t", "--autoadd", 1, Locking::kCatalogue, "!error!",
      [](const sString* p) { fAutoAdd(p[0]); }},
-    {"-pr", "--printrec", 1, Locking::kNone,
+    {"-pr", "--printrec", 1, Locking::kNone, "",
      [](const sString* p) { fPrintRec(p[0]); }},
-    {"-ps", "--printsearch", 1, Locking::kCatalogue,
+    {"-ps", "--printsearch", 1, Locking::kWorkFiles, "!download error! !error!",
      [](const sString* p) { fPrintImdbSearch(p[0]); }},
-    {"-ht", "--html", 1, Locking::kNone,
+    {"-ht", "--html", 1, Locking::kNone, "",
      [](const sString* p) { fHtml(p[0]); }},
-    {"-g", "--get", 2, Locking::kNone,
+    {"-g", "--get", 2, Locking::kNone, "",
      [](const sString* p) { fGet(p[0], p[1]); }},
     {"-u", "--urladd", 2, Locking::kCatalogue,
+     "!error! Could not open DataBase.",
      [](const sString* p) { fUrlAdd(p[0], p[1]); }},
-    {"-fl", "--filter", 2, Locking::kNone,
+    {"-fl", "--filter", 2, Locking::kNone, "",
      [](const sString* p) { fFilter(p[0], p[1]); }},
-    {"-e", "--edit", 3, Locking::kCatalogue,
+    {"-e", "--edit", 3, Locking::kCatalogue, "!error!",
      [](const sString* p) { fEdit(p[0], p[1], p[2]); }},
-    {"-a", "--add", 12, Locking::kCatalogue,
+    {"-a", "--add", 12, Locking::kCatalogue, "!error!",
      [](const sString* p) {
        fAdd(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10],
             p[11]);
      }},
-    {"-r", "--refresh", 1, Locking::kCatalogue,
+    {"-r", "--refresh", 1, Locking::kCatalogue, "!error!",
      [](const sString* p) { fRefresh(p[0], sString()); }},
-    {"-r", "--refresh", 2, Locking::kCatalogue,
+    {"-r", "--refresh", 2, Locking::kCatalogue, "!error!",
      [](const sString* p) { fRefresh(p[0], p[1]); }},
-    {"-x", "--export", 1, Locking::kNone,
+    {"-x", "--export", 1, Locking::kNone, "",
      [](const sString* p) { fExport(p[0]); }},
     // The import takes the lock itself: for the whole import when it makes
     // no requests, for each append only when it does, so that a calling
     // program's changes never wait for the network.
-    {"-i", "--import", 1, Locking::kNone,
+    {"-i", "--import", 1, Locking::kNone, "",
      [](const sString* p) { fImport(p[0]); }},
     {"-c", "--change", 12, Locking::kCatalogue,
+     "!error! Could not open DataBase.",
      [](const sString* p) {
        fChangeRec(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9],
                   p[10], p[11]);
@@ -132,6 +136,35 @@ const CommandRow* FindCommand(const sString& sWord, int iArgs) {
 
 namespace {
 
+// What stands at the catalogue's name, links followed.
+enum class Found { kNothing, kCatalogue, kOther };
+
+Found LookForCatalogue() {
+  std::error_code ec;
+  namespace fs = std::filesystem;
+  // A link that leads nowhere is something, though no catalogue.
+  if (fs::symlink_status(DBfile, ec).type() == fs::file_type::not_found)
+    return Found::kNothing;
+  return fs::is_regular_file(DBfile, ec) ? Found::kCatalogue : Found::kOther;
+}
+
+// The catalogue lock, taken in the folder of the file the catalogue's name
+// leads to, or null when it cannot be had. That place is worked out again
+// once the lock is held: a link changed meanwhile leads to a file this lock
+// does not guard, so the lock is taken again at the new place.
+std::unique_ptr<CatalogueLock> LockCatalogue() {
+  for (int iTry = 0; iTry < 3; ++iTry) {
+    sString sLockFile;
+    if (!BesideStoreFile(DBfile, "db.lock", &sLockFile)) return nullptr;
+    auto lock = std::make_unique<CatalogueLock>(sLockFile);
+    if (!lock->held()) return nullptr;
+    sString sNow;
+    if (BesideStoreFile(DBfile, "db.lock", &sNow) && sNow == sLockFile)
+      return lock;
+  }
+  return nullptr;
+}
+
 void Run(const std::vector<sString>& words) {
   if (AnswerAboutItself(words)) return;
   const CommandRow* pRow =
@@ -142,22 +175,36 @@ void Run(const std::vector<sString>& words) {
     return;
   }
   const sString* pArgs = words.data() + 1;
-  // Readers need no lock: changes replace the catalogue atomically, so a
-  // reader sees the old file or the new one, whole. Without a catalogue
-  // nothing needs one either: a change fails at its open and a search only
-  // writes its page, and a lock file would only be left behind. Starting a
-  // catalogue is the other way round: where there is one it only refuses;
-  // where there is none it is locked, so that a change that finds the new
-  // catalogue waits until it is whole.
-  std::error_code ec;
-  const bool bCatalogue = std::filesystem::exists(DBfile, ec);
-  if (pRow->lock == Locking::kNone ||
-      (pRow->lock == Locking::kCatalogue && !bCatalogue) ||
-      (pRow->lock == Locking::kNoCatalogue && bCatalogue)) {
+  // Without a catalogue nothing needs a lock: a change is refused at once
+  // (a catalogue that turns up later is not this run's to change), and a
+  // search only writes its page; a lock file would only be left behind.
+  // Starting a catalogue is the other way round: where anything holds the
+  // name it only refuses; where nothing does it is locked, so that a change
+  // that finds the new catalogue waits until it is whole. A name that leads
+  // to something else (a folder, a pipe, a device) is no catalogue: changes
+  // are refused without a lock, which would only be left behind beside it,
+  // and no command opens it in a way that waits.
+  const Found found = LookForCatalogue();
+  const bool bUnlocked =
+      pRow->lock == Locking::kNone ||
+      (pRow->lock == Locking::kWorkFiles && found != Found::kCatalogue) ||
+      (pRow->lock == Locking::kNoCatalogue && found != Found::kNothing);
+  if (bUnlocked) {
     pRow->run(pArgs);
     return;
   }
-  CatalogueLock lock(DBfile + ".lock");
+  if (pRow->lock == Locking::kCatalogue && found != Found::kCatalogue) {
+    Print(pRow->sRefused);
+    return;
+  }
+  const std::unique_ptr<CatalogueLock> lock = LockCatalogue();
+  // Never a change unlocked; and a change only to the catalogue found
+  // before the lock, which may have gone while the run waited.
+  if (lock == nullptr || (pRow->lock == Locking::kCatalogue &&
+                          LookForCatalogue() != Found::kCatalogue)) {
+    Print(pRow->sRefused);
+    return;
+  }
   pRow->run(pArgs);
 }
 

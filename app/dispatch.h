@@ -6,11 +6,18 @@
 
 #include "lmr.h"
 
-// Which commands run under the catalogue lock.
+// Which commands run under the catalogue lock, and what they need. Readers
+// take no lock: changes replace the catalogue atomically, so a reader sees
+// the old file or the new one, whole. The catalogue is "db" as the system
+// finds it after following links; its lock is "db.lock" in the folder of
+// that file (see store-place.h).
 enum class Locking {
-  kNone,         // readers: changes replace the catalogue atomically
-  kCatalogue,    // writes files: locked when there is a catalogue
-  kNoCatalogue,  // starts the catalogue: locked when there is none yet
+  kNone,         // readers
+  kCatalogue,    // changes the catalogue: runs only where it is a regular
+                 // file, found before the lock is taken and again after
+  kWorkFiles,    // writes working files beside the catalogue: locked where
+                 // there is one, run unlocked where there is none
+  kNoCatalogue,  // starts the catalogue: locked where there is none yet
 };
 
 // One row of the command table.
@@ -19,6 +26,10 @@ struct CommandRow {
   const char* sLong;   // e.g. "--list"
   int iArgs;           // words after the command word
   Locking lock;
+  // What the command prints when it may not run: its marker for a
+  // catalogue that cannot be opened, printed when a kCatalogue command
+  // finds no catalogue, or when a locked command cannot have the lock.
+  const char* sRefused;
   // Calls the handler with the iArgs words after the command word.
   void (*run)(const sString* pArgs);
 };
@@ -30,8 +41,9 @@ const CommandRow* FindCommand(const sString& sWord, int iArgs);
 // Runs the command line `words` (the words after the program name): the
 // usage summary for "--help" or "-h" alone, the name and version for
 // "--version" alone, else the matching handler, under the catalogue lock as
-// its row says, or ShowHelp when no row matches (no words, an unknown word,
-// or a word given with a count its row does not have). Then writes what was
+// its row says (or only the row's refusal, where it may not run), or ShowHelp
+// when no row matches (no words, an unknown word, or a word given with a
+// count its row does not have). Then writes what was
 // printed to standard output (FlushOutput), after the lock has been released.
 void Dispatch(const std::vector<sString>& words);
 

@@ -28,8 +28,10 @@ class AppendFile {
   AppendFile(const AppendFile&) = delete;
   AppendFile& operator=(const AppendFile&) = delete;
 
-  // Opens the existing file `sFile` for appending bytes as they are. False
-  // when it does not exist or cannot be written.
+  // Opens the existing regular file `sFile` for appending bytes as they
+  // are; never creates one. False when it does not exist, cannot be written,
+  // or is no regular file (a pipe, a device, a folder), which is refused
+  // without waiting for a pipe's reader.
   bool Open(const sString& sFile);
   // The file's length in bytes; -1 when it cannot be told.
   int64_t Length();

@@ -9,8 +9,18 @@
 AppendFile::~AppendFile() { Close(); }
 
 bool AppendFile::Open(const sString& sFile) {
-  fd_ = open(sFile.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-  return fd_ >= 0;
+  // Without waiting: a pipe would hold the open until a reader came. Only a
+  // regular file takes a record; the writes then wait as usual.
+  fd_ = open(sFile.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
+  if (fd_ < 0) return false;
+  struct stat st;
+  const int flags = fcntl(fd_, F_GETFL);
+  if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || flags == -1 ||
+      fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+    Close();
+    return false;
+  }
+  return true;
 }
 
 int64_t AppendFile::Length() {

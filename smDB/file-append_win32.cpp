@@ -4,6 +4,7 @@
 #include <io.h>
 #include <share.h>
 #include <sys/stat.h>
+#include <windows.h>
 
 #include <string>
 
@@ -15,8 +16,16 @@ bool AppendFile::Open(const sString& sFile) {
   std::wstring wName;
   if (!Widen(sFile, &wName)) return false;
   // Binary: the caller brings the line ends.
-  return _wsopen_s(&fd_, wName.c_str(), _O_WRONLY | _O_APPEND | _O_BINARY,
-                   _SH_DENYNO, _S_IREAD | _S_IWRITE) == 0;
+  if (_wsopen_s(&fd_, wName.c_str(), _O_WRONLY | _O_APPEND | _O_BINARY,
+                _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0)
+    return false;
+  // Only a file on a disk takes a record, no device or pipe.
+  if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd_))) !=
+      FILE_TYPE_DISK) {
+    Close();
+    return false;
+  }
+  return true;
 }
 
 int64_t AppendFile::Length() { return _filelengthi64(fd_); }

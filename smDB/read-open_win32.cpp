@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 #include <cerrno>
 
 #include "file-faults.h"
@@ -20,6 +22,14 @@ FILE* OpenForReading(const sString& sFile, bool* pMissing) {
   if (FileCallFails(FileCall::kOpen)) return nullptr;
   for (int iTry = 1;; ++iTry) {
     FILE* f = std::fopen(sFile.c_str(), "rb");
+    // A name that opens something else than a file on a disk (a device, a
+    // pipe) holds no catalogue.
+    if (f != nullptr &&
+        GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)))) !=
+            FILE_TYPE_DISK) {
+      std::fclose(f);
+      return nullptr;
+    }
     // The C runtime reports sharing violations and files pending deletion
     // as EACCES; a missing file (ENOENT) is not waited for.
     if (f == nullptr && errno == ENOENT && pMissing != nullptr) *pMissing = true;

@@ -30,4 +30,23 @@ RunResult RunProgram(const std::string& exe,
                      const std::vector<std::string>& env = {},
                      int timeout_seconds = 0);
 
+// What RunProgramAs changes in the child before the program starts. POSIX
+// only: on Windows RunProgramAs runs the program as RunProgram does and
+// anything but the defaults fails the calling test.
+struct ChildSetup {
+  // RLIMIT_FSIZE in bytes (a write past it fails, or raises SIGXFSZ); -1
+  // keeps the limit the test runs under.
+  long long file_size_limit = -1;
+  // The user and group id the program runs as (set only by a superuser);
+  // -1 keeps the test's own.
+  int user_id = -1;
+};
+
+// RunProgram with the child set up as `setup` says.
+RunResult RunProgramAs(const ChildSetup& setup, const std::string& exe,
+                       const std::vector<std::string>& args,
+                       const std::string& cwd,
+                       const std::vector<std::string>& env = {},
+                       int timeout_seconds = 0);
+
 #endif  // FLORRIN_TESTS_SUPPORT_RUN_PROGRAM_H_

@@ -1,8 +1,10 @@
 #include "support/run_program.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,6 +52,14 @@ RunResult RunProgram(const std::string& exe,
                      const std::string& cwd,
                      const std::vector<std::string>& env,
                      int timeout_seconds) {
+  return RunProgramAs(ChildSetup(), exe, args, cwd, env, timeout_seconds);
+}
+
+RunResult RunProgramAs(const ChildSetup& setup, const std::string& exe,
+                       const std::vector<std::string>& args,
+                       const std::string& cwd,
+                       const std::vector<std::string>& env,
+                       int timeout_seconds) {
   RunResult result;
   int out_pipe[2], err_pipe[2];
   if (pipe2(out_pipe, O_CLOEXEC) != 0) return result;
@@ -69,6 +79,18 @@ RunResult RunProgram(const std::string& exe,
     dup2(out_pipe[1], 1);
     dup2(err_pipe[1], 2);
     if (chdir(cwd.c_str()) != 0) _exit(126);
+    if (setup.file_size_limit >= 0) {
+      const rlimit limit = {static_cast<rlim_t>(setup.file_size_limit),
+                            static_cast<rlim_t>(setup.file_size_limit)};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+    }
+    if (setup.user_id >= 0) {
+      const gid_t ids[] = {static_cast<gid_t>(setup.user_id)};
+      if (setgroups(1, ids) != 0 ||
+          setgid(static_cast<gid_t>(setup.user_id)) != 0 ||
+          setuid(static_cast<uid_t>(setup.user_id)) != 0)
+        _exit(126);
+    }
     execve(exe.c_str(), argv.data(), envp.data());
     _exit(127);
   }

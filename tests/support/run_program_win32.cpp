@@ -181,3 +181,13 @@ RunResult RunProgram(const std::string& exe,
   CloseHandle(pi.hProcess);
   return result;
 }
+
+RunResult RunProgramAs(const ChildSetup& setup, const std::string& exe,
+                       const std::vector<std::string>& args,
+                       const std::string& cwd,
+                       const std::vector<std::string>& env,
+                       int timeout_seconds) {
+  // Neither a file-size limit nor another user is set up here.
+  if (setup.file_size_limit >= 0 || setup.user_id >= 0) return RunResult();
+  return RunProgram(exe, args, cwd, env, timeout_seconds);
+}

@@ -81,4 +81,32 @@ TEST_F(NewTest, OfManyStartedAtOnceExactlyOneSucceeds) {
   EXPECT_EQ(Written(kHeader), Db());
 }
 
+TEST_F(NewTest, AnAddRacingNewFindsTheWholeCatalogueOrNone) {
+  // --add either finds no catalogue and refuses, making none, or finds the
+  // new one whole and appends after its header line; --new never writes
+  // over a record. Started together, round after round, in fresh folders
+  // (fewer under Wine, where a run takes ten times as long).
+#ifdef _WIN32
+  constexpr int kRounds = 8;
+#else
+  constexpr int kRounds = 24;
+#endif
+  for (int round = 0; round < kRounds; ++round) {
+    TempDir dir;
+    std::future<RunResult> add = std::async(std::launch::async, [&dir] {
+      return RunProgram(FLORRIN_EXE, Movie("--add", "M", "v"), dir.path());
+    });
+    const RunResult made = RunProgram(FLORRIN_EXE, {"--new"}, dir.path());
+    const RunResult added = add.get();
+    EXPECT_EQ("!ok!", made.out) << round;
+    const std::string db = ReadFile(dir.File("db"));
+    if (added.out == "!ok!") {
+      EXPECT_EQ(Written(kHeader + "\n\n[M]\n" + MovieBody("v")), db) << round;
+    } else {
+      EXPECT_EQ("!error!", added.out) << round;
+      EXPECT_EQ(Written(kHeader), db) << round;
+    }
+  }
+}
+
 }  // namespace

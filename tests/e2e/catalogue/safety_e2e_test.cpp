@@ -62,11 +62,13 @@ TEST_F(SafetyTest, ChangingCommandsTakeTheLockAndReadersDoNot) {
   EXPECT_TRUE(Exists("db.lock"));
 }
 
-TEST_F(SafetyTest, AnUncreatableLockFileStillRunsSilently) {
+TEST_F(SafetyTest, AnUncreatableLockFileRefusesChangesSilently) {
+  // A change never runs unlocked; readers need no lock.
   GivenDb(kOne);
   MakeBusyDirectory("db.lock");
-  EXPECT_EQ("!ok!", Run({"--edit", "First", "plot", "b"}));
-  EXPECT_EQ("b", Run({"--get", "First", "plot"}));
+  EXPECT_EQ("!error!", Run({"--edit", "First", "plot", "b"}));
+  EXPECT_EQ("a1", Run({"--get", "First", "plot"}));
+  EXPECT_EQ(kOne, Db());
 }
 
 TEST_F(SafetyTest, ParallelAddsAllLandInAWellFormedFile) {
