@@ -2,17 +2,26 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
 
+#include "download-guard.h"
 #include "wide-name_win32.h"
 
 namespace {
 
 // How long to wait for a downloader that was told to terminate.
 const DWORD kTerminationWaitMs = 10000;
+
+// The longest nap between two looks at a running download.
+const DWORD kMaxNapMs = 20;
+// How far a file may grow past its limit before it is seen: the watch
+// looks without pause once the file may come that close before the next
+// nap ends.
+const int64_t kOvershootBytes = 1 << 20;
 
 // Florrin's text (its command-line words) is in the ANSI code page; the
 // wide-character process interface wants UTF-16. A word that cannot be
@@ -56,14 +65,25 @@ bool IsVariable(const wchar_t* entry, const wchar_t* name) {
   return _wcsnicmp(entry, name, n) == 0 && entry[n] == L'=';
 }
 
+// True when the entry is for a variable of the movie service's settings,
+// the credential among them.
+bool IsServiceVariable(const wchar_t* entry) {
+  static const wchar_t kPrefix[] = L"FLORRIN_TMDB_";
+  return _wcsnicmp(entry, kPrefix, sizeof kPrefix / sizeof kPrefix[0] - 1) ==
+         0;
+}
+
 // The downloader's environment block: Florrin's own, with LC_ALL=C in place
-// of any LC_ALL and without LANGUAGE.
+// of any LC_ALL, without LANGUAGE and without the movie service's variables.
 std::vector<wchar_t> DownloaderEnvironment() {
   std::vector<wchar_t> block;
   wchar_t* strings = GetEnvironmentStringsW();
   if (strings != nullptr) {
     for (const wchar_t* p = strings; *p != L'\0'; p += std::wcslen(p) + 1) {
-      if (IsVariable(p, L"LC_ALL") || IsVariable(p, L"LANGUAGE")) continue;
+      if (IsVariable(p, L"LC_ALL") || IsVariable(p, L"LANGUAGE") ||
+          IsServiceVariable(p)) {
+        continue;
+      }
       block.insert(block.end(), p, p + std::wcslen(p) + 1);
     }
     FreeEnvironmentStringsW(strings);
@@ -194,6 +214,60 @@ void EndJob(HANDLE job, HANDLE process) {
   }
 }
 
+// The size of the file `name` (a whole path), 0 when it does not exist.
+int64_t FileSize(const std::wstring& name) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (name.empty() ||
+      !GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) {
+    return 0;
+  }
+  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Waits for `process` until it ends, the time limit passes or its file
+// grows past its limit; true when it ended by itself. Windows has no
+// file-size limit for a process, so the file is watched: napping while it
+// is far from its limit, looking without pause while the rate at which it
+// grows could take it past the limit by more than kOvershootBytes before
+// the next look.
+bool WaitWithLimits(HANDLE process, const DownloaderLimits& limits,
+                    DownloaderRun* run) {
+  using Clock = std::chrono::steady_clock;
+  std::wstring file;
+  if (!limits.sFile.empty()) Widen(limits.sFile, &file);
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::seconds(limits.iTimeoutSeconds);
+  auto lastLook = start;
+  int64_t lastSize = 0;
+  DWORD nap = 1;
+  for (;;) {
+    if (WaitForSingleObject(process, nap) == WAIT_OBJECT_0) return true;
+    const auto now = Clock::now();
+    const int64_t size = FileSize(file);
+    if (size > limits.iMaxBytes) {
+      run->bTooLarge = true;
+      return false;
+    }
+    if (now >= deadline) {
+      run->bTimedOut = true;
+      return false;
+    }
+    // Bytes a second since the last look, and what a whole nap (the
+    // system's timer may stretch a short one to some 16 ms) would add.
+    const int64_t us = std::chrono::duration_cast<std::chrono::microseconds>(
+                           now - lastLook).count() + 1;
+    const int64_t perSecond = (size - lastSize) * 1000000 / us;
+    const int64_t nextNap = perSecond * 32 / 1000;
+    if (limits.iMaxBytes - size + kOvershootBytes / 2 <= nextNap) {
+      nap = 0;
+    } else {
+      nap = nap == 0 ? 1 : (nap < kMaxNapMs ? nap * 2 : kMaxNapMs);
+    }
+    lastLook = now;
+    lastSize = size;
+  }
+}
+
 }  // namespace
 
 DownloaderChoice ChooseDownloader(const char* forced) {
@@ -215,7 +289,7 @@ DownloaderChoice ChooseDownloader(const char* forced) {
 
 DownloaderRun RunDownloader(const DownloaderChoice& choice,
                             const std::vector<sString>& args,
-                            int iTimeoutSeconds) {
+                            const DownloaderLimits& limits) {
   DownloaderRun run;
   std::wstring program;
   if (choice.sProgram.empty() || !Widen(choice.sProgram, &program)) {
@@ -245,8 +319,10 @@ DownloaderRun RunDownloader(const DownloaderChoice& choice,
   PROCESS_INFORMATION pi;
   ZeroMemory(&pi, sizeof pi);
 
+  InstallDownloadGuard();
   // Whatever the downloader starts belongs to the job too, and ends with it:
-  // at the limit, and when the job's last handle is closed below.
+  // at the limit, when the job's last handle is closed below, and when
+  // Florrin ends however it ends, since the system then closes that handle.
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
   if (job != nullptr) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
@@ -276,14 +352,12 @@ DownloaderRun RunDownloader(const DownloaderChoice& choice,
   }
   const bool bInJob =
       job != nullptr && AssignProcessToJobObject(job, pi.hProcess);
+  GuardDownloader(bInJob ? job : nullptr, pi.hProcess);
   ResumeThread(pi.hThread);
   run.bStarted = true;
 
-  const DWORD dwLimitMs = static_cast<DWORD>(iTimeoutSeconds) * 1000u;
-  const bool bEnded = WaitForSingleObject(pi.hProcess, dwLimitMs) ==
-                      WAIT_OBJECT_0;
+  const bool bEnded = WaitWithLimits(pi.hProcess, limits, &run);
   if (!bEnded) {
-    run.bTimedOut = true;
     // Termination is asynchronous: wait until the processes are gone, so
     // that their files are closed and the caller can remove them.
     if (bInJob) {
@@ -293,9 +367,15 @@ DownloaderRun RunDownloader(const DownloaderChoice& choice,
       WaitForSingleObject(pi.hProcess, kTerminationWaitMs);
     }
   }
+  GuardDownloader(nullptr, nullptr);
   DWORD dwExitCode = 1;
   if (bEnded && GetExitCodeProcess(pi.hProcess, &dwExitCode)) {
     run.iExitStatus = static_cast<int>(dwExitCode);
+  }
+  std::wstring file;
+  if (!limits.sFile.empty() && Widen(limits.sFile, &file) &&
+      FileSize(file) > limits.iMaxBytes) {
+    run.bTooLarge = true;
   }
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);

@@ -93,7 +93,7 @@ TEST_P(DownloadTest, TheOptionsAreTheAgreedOnes) {
   Fetch(Request("http://www.example.test/page"));
   const std::string args = Args();
   if (IsWget()) {
-    EXPECT_EQ("--verbose\n--no-quiet\n--timeout=20\n--tries=3\n-O\ndoc.out\n"
+    EXPECT_EQ("--verbose\n--no-quiet\n--timeout=20\n--tries=1\n-O\ndoc.out\n"
               "-o\ntempout\n--\nhttp://www.example.test/page\n\n",
               args);
     return;

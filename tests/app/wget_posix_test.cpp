@@ -113,7 +113,7 @@ TEST_F(WgetTest, ExactArgumentsAndCLocaleOtherwiseInheritedEnvironment) {
   Fetch("http://h/ok", "page.htm");
   // The verbose log asked for against any settings file, wget's own time
   // limits matching the total one, and the address after every option.
-  EXPECT_EQ("--verbose\n--no-quiet\n--timeout=60\n--tries=3\n-O\npage.htm\n"
+  EXPECT_EQ("--verbose\n--no-quiet\n--timeout=60\n--tries=1\n-O\npage.htm\n"
             "-o\ntempout\n--\nhttp://h/ok\n",
             ReadFile(dir_.File("args.txt")));
   // No LANGUAGE, LC_ALL forced, the user's proxy kept, empty standard input.
@@ -125,7 +125,7 @@ TEST_F(WgetTest, ShellCharactersArePassedAsPlainText) {
   const sString url = "http://h/ok\"; touch pwned; echo $(touch pwned2) `x`";
   const sString file = "a \"b\" $(touch pwned3); c.jpg";
   EXPECT_TRUE(Fetch(url, file));
-  EXPECT_EQ("--verbose\n--no-quiet\n--timeout=60\n--tries=3\n-O\n" + file +
+  EXPECT_EQ("--verbose\n--no-quiet\n--timeout=60\n--tries=1\n-O\n" + file +
                 "\n-o\ntempout\n--\n" + url + "\n",
             ReadFile(dir_.File("args.txt")));
   EXPECT_EQ("body", ReadFile(dir_.File(file)));

@@ -33,7 +33,7 @@ class WgetTest : public WebFileTest {
   // "\n" and each list by one more "\n".
   std::string Args() { return ReadFile(dir_.File("args.txt")); }
   static std::string ArgList(const std::string& url, const std::string& file) {
-    return "--verbose\n--no-quiet\n--timeout=60\n--tries=3\n-O\n" + file +
+    return "--verbose\n--no-quiet\n--timeout=60\n--tries=1\n-O\n" + file +
            "\n-o\ntempout\n--\n" + url + "\n\n";
   }
   static std::string Fixture(const std::string& name) {

@@ -74,14 +74,43 @@ TEST_F(HostileSiteTest, PosterThatDripsLeavesTheRecordWithoutPoster) {
 
 TEST_F(HostileSiteTest, TitlePageCutShortOnEveryTryIsNotStored) {
   MakeDb();
-  WriteWgetrc("waitretry = 0\n");  // no pause between the tries
+  // A user's settings that ask for more tries, without a pause between.
+  WriteWgetrc("tries = 5\nwaitretry = 0\n");
   ExpectRun({"-u", "Harbour", "www.imdb.com/cut/title/tt0100001/"},
             "!error! Connection error.");
   EXPECT_EQ(kHeader, Db());
   EXPECT_EQ((Files_{"db"}), Files());
-  // The downloader tried again after the cut: its log shows a "200 OK" line
-  // for each try, but no completed download.
-  EXPECT_LE(2u, Requests().size());
+  // Sent once: a page cut short is a failed download, not tried again.
+  EXPECT_EQ((Files_{"www.imdb.com/cut/title/tt0100001/"}), Requests());
+}
+
+TEST_F(HostileSiteTest, AServiceRequestCutShortIsSentOnce) {
+  // Each request counts against the service's limit; only a "429" answer
+  // is asked again.
+  WriteWgetrc("tries = 5\nwaitretry = 0\n");
+  const std::vector<std::string> env = {
+      "FLORRIN_TMDB_API=http://api.tmdb.test/cut/3",
+      "FLORRIN_TMDB_TOKEN=test-token-7f3a"};
+  const struct {
+    std::vector<std::string> args;
+    const char* out;
+    const char* request;
+  } kCases[] = {
+      {{"-ps", "Inception"}, "!download error! !error!",
+       "api.tmdb.test/cut/3/search/movie?query=Inception&include_adult=false"
+       "&language=en-US"},
+      {{"-u", "Inception", "/movie/27205"}, "!error! Connection error.",
+       "api.tmdb.test/cut/3/movie/27205?append_to_response=credits"
+       "&language=en-US"},
+  };
+  for (const auto& c : kCases) {
+    MakeDb();
+    ClearRequests();
+    ExpectRun(c.args, c.out, env);
+    EXPECT_EQ(kHeader, Db());
+    EXPECT_EQ((Files_{"db"}), Files());
+    EXPECT_EQ((Files_{c.request}), Requests());
+  }
 }
 
 TEST_F(HostileSiteTest, SearchLinkToAnotherHostIsNothingFound) {
