@@ -166,6 +166,11 @@ void RecordThatIRan() {
   char path[MAX_PATH];
   const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
   Append(Env("FLORRIN_STAND_IN_RAN"), std::string(path, n) + "\n");
+  std::string env;
+  for (char** e = _environ; e != nullptr && *e != nullptr; ++e) {
+    env += std::string(*e) + "\n";
+  }
+  Append(Env("FLORRIN_STAND_IN_ENV"), env + "\n");
 }
 
 SiteAddress ParseAddress(const std::string& url) {

@@ -6,7 +6,9 @@
 // FLORRIN_SITE_LOG, where each request's key is appended, one a line;
 // FLORRIN_SITE_HEADER_LOG, where each request header is appended as
 // "KEY<TAB>Name: value"; FLORRIN_STAND_IN_RAN, where each stand-in appends
-// its own whole path when it starts; FLORRIN_STAND_IN_PIDS, where a stand-in
+// its own whole path when it starts; FLORRIN_STAND_IN_ENV, where each
+// stand-in appends its whole environment, one "NAME=value" line each, then
+// an empty line; FLORRIN_STAND_IN_PIDS, where a stand-in
 // told to hang appends its own process id and its lingering child's.
 #ifndef FLORRIN_TESTS_SITE_STAND_IN_SITE_WIN32_H_
 #define FLORRIN_TESTS_SITE_STAND_IN_SITE_WIN32_H_
@@ -29,7 +31,8 @@ void WriteWhole(const std::string& path, const std::string& bytes);
 // The local time as a downloader's log shows it.
 std::string Now();
 
-// Appends this program's whole path to FLORRIN_STAND_IN_RAN.
+// Appends this program's whole path to FLORRIN_STAND_IN_RAN, and its
+// environment to FLORRIN_STAND_IN_ENV.
 void RecordThatIRan();
 
 // An address taken apart as the real downloaders read it.

@@ -227,10 +227,13 @@ std::vector<std::string> FilesHolding(const std::string& folder,
 TEST_F(ServiceE2eTest, TheSecretIsNeitherOnACommandLineNorInAnyFileLeftBehind) {
   TempDir bin, tmp;
   const std::string args = bin.File("args.log");
+  const std::string environment = bin.File("env.log");
   const std::string log = home_.File("florrin.log");
   std::vector<std::string> env = {"FLORRIN_LOG=" + log};
   std::string why;
-  ASSERT_TRUE(WatchDownloader(bin.path(), args, tmp.path(), &env, &why)) << why;
+  ASSERT_TRUE(WatchDownloader(bin.path(), args, environment, tmp.path(), &env,
+                              &why))
+      << why;
   for (const std::string& credential :
        {std::string("FLORRIN_TMDB_TOKEN=") + kToken, std::string("FLORRIN_TMDB_KEY=") + kKey}) {
     const std::string secret = credential.substr(credential.find('=') + 1);
@@ -241,10 +244,14 @@ TEST_F(ServiceE2eTest, TheSecretIsNeitherOnACommandLineNorInAnyFileLeftBehind) {
     ExpectRun({"-u", "X", "/movie/404404"}, "!error! Connection error.", Env(env, credential));
     EXPECT_NE("<missing>", ReadFile(args)) << "the downloader was not run";
     EXPECT_EQ(std::string::npos, ReadFile(args).find(secret)) << ReadFile(args);
+    // Nor in its environment.
+    EXPECT_NE("<missing>", ReadFile(environment));
+    EXPECT_EQ(std::string::npos, ReadFile(environment).find(secret));
     EXPECT_EQ(Files_{}, FilesHolding(dir_.path(), secret));
     EXPECT_EQ(Files_{}, FilesHolding(home_.path(), secret));
     EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
     std::filesystem::remove(args);
+    std::filesystem::remove(environment);
     std::filesystem::remove(dir_.File("Inception.jpg"));
     std::filesystem::remove(dir_.File("Dream.jpg"));
   }
