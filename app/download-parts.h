@@ -34,7 +34,8 @@ DownloaderLimits LimitsOf(const DownloadRequest& request);
 // What is left for the caller once the downloader has run: removes
 // `request.sFile` unless the download is `bSaved`, or the request keeps the
 // error body and `iHttpStatus` is an HTTP error (400 or more) and the file
-// exists and was not cut at its size limit; then fills the result, with the
+// exists and was not cut at its size limit (a document past that limit is
+// never `bSaved`); then fills the result, with the
 // failure line built from what is known (size limit, time limit, status,
 // exit status).
 DownloadResult FinishDownload(const DownloadRequest& request,

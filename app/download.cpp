@@ -99,6 +99,9 @@ DownloadResult FinishDownload(const DownloadRequest& request,
                               DownloaderKind kind, const DownloaderRun& run,
                               bool bSaved, HttpAnswer answer) {
   DownloadResult result;
+  // A document past its size limit is never saved, whatever the
+  // downloader made of it.
+  bSaved = bSaved && !run.bTooLarge;
   result.bSaved = bSaved;
   result.iHttpStatus = answer.iStatus;
   result.iRetryAfter = answer.iRetryAfter;

@@ -109,13 +109,18 @@ int64_t FileSize(const sString& name) {
   sigemptyset(&ignore.sa_mask);
   sigaction(SIGXFSZ, &ignore, nullptr);
   if (iMaxBytes < INT64_MAX) {
+    // The hard limit too, so that no program of the download can lift it.
+    // Lowered only: a user's own smaller limit stays.
     struct rlimit limit;
     if (getrlimit(RLIMIT_FSIZE, &limit) == 0) {
       const rlim_t wanted = static_cast<rlim_t>(iMaxBytes) + 1;
       if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > wanted) {
         limit.rlim_cur = wanted;
-        setrlimit(RLIMIT_FSIZE, &limit);
       }
+      if (limit.rlim_max == RLIM_INFINITY || limit.rlim_max > wanted) {
+        limit.rlim_max = wanted;
+      }
+      setrlimit(RLIMIT_FSIZE, &limit);
     }
   }
   // The standard streams go to the null device: the downloaders are told to

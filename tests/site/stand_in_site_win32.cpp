@@ -234,9 +234,14 @@ SiteAnswer AskSite(const SiteAddress& address,
   if (route.empty() || route.size() < 2) return answer;
   const std::string mode = route.size() > 2 ? route[2] : "";
   answer.bHang = mode == "hang";
+  answer.bFlood = mode == "flood";
+  if (mode == "slow") Sleep(1000);
   answer.iStatus = 200;
   if (mode.compare(0, 7, "status=") == 0) {
     answer.iStatus = std::atoi(mode.c_str() + 7);
+  }
+  if (mode.compare(0, 5, "fill=") == 0) {
+    answer.body.assign(static_cast<size_t>(std::atoll(mode.c_str() + 5)), 'x');
   }
   answer.sReason = Reason(answer.iStatus);
   answer.headers.assign(route.begin() + std::min<size_t>(3, route.size()),
@@ -266,6 +271,22 @@ std::string HeaderValue(const std::vector<std::string>& headers,
     return header.substr(start);
   }
   return std::string();
+}
+
+void Flood(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  const std::string chunk(65536, 'x');
+  for (;;) {
+    DWORD written = 0;
+    if (file == INVALID_HANDLE_VALUE ||
+        !WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()),
+                   &written, nullptr)) {
+      WaitForGood();
+    }
+  }
 }
 
 void HangWithAChild() {

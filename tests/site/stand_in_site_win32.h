@@ -51,18 +51,25 @@ struct SiteAnswer {
   std::vector<std::string> headers;  // "Name: value", extra ones
   std::string body;
   bool bHang = false;  // the route's mode, or a "/hang/" path prefix
+  bool bFlood = false;  // mode "flood": a body without length or end
 };
 
 // Logs the request (key, then its headers) and answers it from the routes
 // file: a host is known when some route is on it; a key without a route is
 // a 404; a route "KEY<TAB>FILE<TAB>status=NNN<TAB>Name: value..." gives that
-// status and those headers.
+// status and those headers. The modes of tests/site/site.py: "fill=N" gives
+// a body of N bytes, "slow" answers a second late, "flood" and "hang" are
+// told in the answer for the stand-in to act on.
 SiteAnswer AskSite(const SiteAddress& address,
                    const std::vector<std::string>& headers);
 
 // The value of header `name` (any case) among `headers`, or "".
 std::string HeaderValue(const std::vector<std::string>& headers,
                         const std::string& name);
+
+// Writes bytes into the file `path` as fast as it can, without end: what a
+// downloader does with an answer of mode "flood". Never returns.
+[[noreturn]] void Flood(const std::string& path);
 
 // Starts a copy of this program that only waits (for good), records both
 // process ids in FLORRIN_STAND_IN_PIDS and waits for good itself: a
