@@ -2,11 +2,7 @@
 // modes), a user's downloader settings, and search pages that point
 // elsewhere: each ends in the command's usual failure marker, in bounded
 // time, with no partial file, no log and no downloader left behind.
-#include <dirent.h>
-#include <unistd.h>
-
-#include <climits>
-
+#include "processes_posix.h"
 #include "web_e2e_fixture.h"
 
 using Files_ = std::vector<std::string>;
@@ -18,25 +14,8 @@ class HostileSiteTest : public WebE2eTest {
     return {"FLORRIN_DOWNLOAD_TIMEOUT=" + std::to_string(seconds)};
   }
 
-  // The processes whose current folder is the test's folder: a downloader
-  // left running would be one of them (florrin itself has been waited for).
   std::vector<std::string> ProcessesInFolder() {
-    std::vector<std::string> found;
-    DIR* proc = opendir("/proc");
-    if (proc == nullptr) return found;
-    while (dirent* e = readdir(proc)) {
-      const std::string pid = e->d_name;
-      if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-      char target[PATH_MAX];
-      const std::string link = "/proc/" + pid + "/cwd";
-      const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
-      if (n <= 0) continue;
-      if (std::string(target, static_cast<size_t>(n)) == dir_.path()) {
-        found.push_back(pid + " " + ReadFile("/proc/" + pid + "/cmdline"));
-      }
-    }
-    closedir(proc);
-    return found;
+    return ProcessesWorkingIn(dir_.path());
   }
 };
 
