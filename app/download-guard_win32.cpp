@@ -12,6 +12,9 @@ namespace {
 // removes the files the downloader may still hold open.
 const DWORD kEndWaitMs = 5000;
 
+// The exit status of a program ended by Ctrl-C (STATUS_CONTROL_C_EXIT).
+const UINT kControlCExit = 0xC000013A;
+
 constexpr int kSlots = 6;
 
 struct Slot {
@@ -92,7 +95,12 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   for (const Slot& slot : g_slots) {
     if (slot.bUsed && slot.bFolder) RemoveFolder(slot.path);
   }
-  // The next handler, the system's own, ends the process as the event asks.
+  // Then end as the event asks: Ctrl-C and Ctrl-Break as the system's own
+  // handler ends a program (which not every system that runs Windows
+  // programs does alike); the others by that handler.
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+    ExitProcess(kControlCExit);
+  }
   return FALSE;
 }
 

@@ -16,8 +16,12 @@ namespace {
 // How long to wait for a downloader that was told to terminate.
 const DWORD kTerminationWaitMs = 10000;
 
-// The longest nap between two looks at a running download.
-const DWORD kMaxNapMs = 20;
+// The longest nap between two looks at a running download: short, since a
+// file may begin to grow at any moment, and at a disk's pace.
+const DWORD kMaxNapMs = 4;
+// How far ahead the watch reckons with a file's growth (the system's timer
+// may stretch a short nap to some 16 ms).
+const int kHorizonMs = 32;
 // How far a file may grow past its limit before it is seen: the watch
 // looks without pause once the file may come that close before the next
 // nap ends.
@@ -224,12 +228,44 @@ int64_t FileSize(const std::wstring& name) {
   return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// Windows has no file-size limit for a process; a lock on the file's bytes
+// from kOvershootBytes past its limit stands in for one. Locks on Windows bind every other
+// handle: the downloader, which opens the file (and may truncate it) as
+// usual, cannot write a byte there, and fails at that write. Returns the
+// handle that holds the lock (to be closed once the downloader has ended),
+// or null where no lock could be taken; the file is made if missing.
+HANDLE LockPastLimit(const std::wstring& file, int64_t iMaxBytes) {
+  if (file.empty() || iMaxBytes == INT64_MAX) return nullptr;
+  HANDLE handle = CreateFileW(
+      file.c_str(), GENERIC_READ | GENERIC_WRITE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  // From kOvershootBytes past the limit to far beyond. A write that would
+  // reach into the locked bytes fails whole, so the lock starts that far
+  // out: a downloader writing in pieces smaller than that (all do) fails
+  // only once its file has passed the limit, and that shows.
+  const uint64_t from = static_cast<uint64_t>(iMaxBytes) + kOvershootBytes;
+  const uint64_t length = (uint64_t{1} << 62) - from;
+  OVERLAPPED at;
+  ZeroMemory(&at, sizeof at);
+  at.Offset = static_cast<DWORD>(from);
+  at.OffsetHigh = static_cast<DWORD>(from >> 32);
+  if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
+                  0, static_cast<DWORD>(length),
+                  static_cast<DWORD>(length >> 32), &at)) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  return handle;
+}
+
 // Waits for `process` until it ends, the time limit passes or its file
-// grows past its limit; true when it ended by itself. Windows has no
-// file-size limit for a process, so the file is watched: napping while it
-// is far from its limit, looking without pause while the rate at which it
-// grows could take it past the limit by more than kOvershootBytes before
-// the next look.
+// grows past its limit; true when it ended by itself. Where the file's lock
+// does not bind (Wine's locks bind no writer), the watch alone keeps it in
+// bounds: napping briefly while it is far from its limit, looking without
+// pause while the rate at which it grows could take it past the limit
+// before the next look, and until it has stopped growing.
 bool WaitWithLimits(HANDLE process, const DownloaderLimits& limits,
                     DownloaderRun* run) {
   using Clock = std::chrono::steady_clock;
@@ -238,7 +274,9 @@ bool WaitWithLimits(HANDLE process, const DownloaderLimits& limits,
   const auto start = Clock::now();
   const auto deadline = start + std::chrono::seconds(limits.iTimeoutSeconds);
   auto lastLook = start;
+  auto lastGrowth = start;
   int64_t lastSize = 0;
+  bool bClose = false;  // looking without pause
   DWORD nap = 1;
   for (;;) {
     if (WaitForSingleObject(process, nap) == WAIT_OBJECT_0) return true;
@@ -252,17 +290,23 @@ bool WaitWithLimits(HANDLE process, const DownloaderLimits& limits,
       run->bTimedOut = true;
       return false;
     }
-    // Bytes a second since the last look, and what a whole nap (the
-    // system's timer may stretch a short one to some 16 ms) would add.
-    const int64_t us = std::chrono::duration_cast<std::chrono::microseconds>(
-                           now - lastLook).count() + 1;
-    const int64_t perSecond = (size - lastSize) * 1000000 / us;
-    const int64_t nextNap = perSecond * 32 / 1000;
-    if (limits.iMaxBytes - size + kOvershootBytes / 2 <= nextNap) {
-      nap = 0;
-    } else {
-      nap = nap == 0 ? 1 : (nap < kMaxNapMs ? nap * 2 : kMaxNapMs);
+    if (size != lastSize) {
+      // Bytes a second since the last look, and what they would add in
+      // kHorizonMs: more than the room left (with half the allowance) means
+      // looking without pause until the file stops growing.
+      const int64_t us = std::chrono::duration_cast<std::chrono::microseconds>(
+                             now - lastLook).count() + 1;
+      const int64_t perSecond = (size - lastSize) * 1000000 / us;
+      if (limits.iMaxBytes - size + kOvershootBytes / 2 <=
+          perSecond / 1000 * kHorizonMs) {
+        bClose = true;
+      }
+      lastGrowth = now;
+    } else if (bClose && now - lastGrowth > std::chrono::milliseconds(
+                                               kHorizonMs)) {
+      bClose = false;
     }
+    nap = bClose ? 0 : (nap == 0 ? 1 : (nap < kMaxNapMs ? nap * 2 : kMaxNapMs));
     lastLook = now;
     lastSize = size;
   }
@@ -338,6 +382,9 @@ DownloaderRun RunDownloader(const DownloaderChoice& choice,
   // job.
   std::vector<wchar_t> cmdBuf(cmd.begin(), cmd.end());
   cmdBuf.push_back(L'\0');
+  std::wstring file;
+  if (!limits.sFile.empty()) Widen(limits.sFile, &file);
+  const HANDLE sizeLock = LockPastLimit(file, limits.iMaxBytes);
   const BOOL bStarted =
       hIn != INVALID_HANDLE_VALUE && hOut != INVALID_HANDLE_VALUE &&
       CreateProcessW(program.c_str(), cmdBuf.data(), nullptr, nullptr, TRUE,
@@ -347,6 +394,7 @@ DownloaderRun RunDownloader(const DownloaderChoice& choice,
   if (hIn != INVALID_HANDLE_VALUE) CloseHandle(hIn);
   if (hOut != INVALID_HANDLE_VALUE) CloseHandle(hOut);
   if (!bStarted) {
+    if (sizeLock != nullptr) CloseHandle(sizeLock);
     if (job != nullptr) CloseHandle(job);
     return run;
   }
@@ -372,11 +420,9 @@ DownloaderRun RunDownloader(const DownloaderChoice& choice,
   if (bEnded && GetExitCodeProcess(pi.hProcess, &dwExitCode)) {
     run.iExitStatus = static_cast<int>(dwExitCode);
   }
-  std::wstring file;
-  if (!limits.sFile.empty() && Widen(limits.sFile, &file) &&
-      FileSize(file) > limits.iMaxBytes) {
-    run.bTooLarge = true;
-  }
+  if (sizeLock != nullptr) CloseHandle(sizeLock);
+  // One that stopped at the lock had written past the limit already.
+  if (FileSize(file) > limits.iMaxBytes) run.bTooLarge = true;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   if (job != nullptr) CloseHandle(job);

@@ -67,8 +67,10 @@ SiteAnswer AskSite(const SiteAddress& address,
 std::string HeaderValue(const std::vector<std::string>& headers,
                         const std::string& name);
 
-// Writes bytes into the file `path` as fast as it can, without end: what a
-// downloader does with an answer of mode "flood". Never returns.
+// Writes bytes into the file `path` without end, 64 KiB a millisecond at
+// most (a fast network's pace): what a downloader does with an answer of
+// mode "flood". Never returns: a write
+// that fails ends the program with status 3.
 [[noreturn]] void Flood(const std::string& path);
 
 // Starts a copy of this program that only waits (for good), records both
