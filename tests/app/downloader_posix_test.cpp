@@ -72,15 +72,6 @@ TEST_F(DownloaderLimitTest, AFileNeverGrowsPastItsLimitByMoreThanOneByte) {
   }
 }
 
-TEST_F(DownloaderLimitTest, AFileThatStopsBelowItsLimitIsNotWatchedToTheEnd) {
-  // No file at all, and one that stays small while the time limit passes.
-  EXPECT_FALSE(Run("exit 0").bTooLarge);
-  const DownloaderRun run = Run("printf small > \"$1\"; exec sleep 100", 1);
-  EXPECT_TRUE(run.bTimedOut);
-  EXPECT_FALSE(run.bTooLarge);
-  EXPECT_EQ(5, SizeOf(dir_.File("doc.out")));
-}
-
 TEST_F(DownloaderLimitTest, AUsersOwnSmallerFileSizeLimitStays) {
   // The limit is only ever lowered: one that Florrin was started with
   // holds for the downloader too.

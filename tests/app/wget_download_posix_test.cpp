@@ -322,43 +322,6 @@ TEST_P(DownloadTest, ASiteThatNeverAnswersEndsAtTheLimitWithNothingLeft) {
   EXPECT_TRUE(TmpIsEmpty());
 }
 
-TEST_P(DownloadTest, ADocumentPastItsSizeLimitIsStoppedAndGone) {
-  const struct {
-    const char* what;
-    const char* mode;
-    bool bPrivate;
-    bool bSaved;
-  } kCases[] = {
-      {"a told length at the limit", "fill=65536", false, true},
-      {"a told length past it", "fill=65537", false, false},
-      {"a told length past it, private", "fill=65537", true, false},
-      {"no length and no end", "flood", false, false},
-      {"no length and no end, private", "flood", true, false},
-  };
-  const int n = sizeof kCases / sizeof kCases[0];
-  for (int i = 0; i < n; ++i) {
-    Route("www.example.test/size/" + std::to_string(i), "", kCases[i].mode, {});
-  }
-  for (int i = 0; i < n; ++i) {
-    const auto& c = kCases[i];
-    DownloadRequest request =
-        Request("http://www.example.test/size/" + std::to_string(i));
-    request.iMaxBytes = 65536;
-    request.bPrivate = c.bPrivate;
-    const DownloadResult r = Fetch(request);
-    EXPECT_EQ(c.bSaved, r.bSaved) << c.what << ": " << r.sFailure;
-    if (c.bSaved) {
-      EXPECT_EQ(std::string(65536, 'x'), ReadFile(Work("doc.out"))) << c.what;
-    } else {
-      EXPECT_EQ("the document passed the size limit of 65536 bytes",
-                r.sFailure) << c.what;
-      EXPECT_FALSE(FileExists(Work("doc.out"))) << c.what;
-    }
-    EXPECT_TRUE(TmpIsEmpty()) << c.what;
-    std::remove(Work("doc.out").c_str());
-  }
-}
-
 TEST_P(DownloadTest, ALineBreakInAHeaderIsRefusedBeforeAnyRequest) {
   DownloadRequest request = Request("http://www.example.test/page");
   request.headers = {"X-A: 1\r\nX-B: 2"};
