@@ -17,6 +17,9 @@ const char kHeadersFile[] = "headers";
 // whole time limit has gone, for a caller that may try again.
 const int kMaxConnectSeconds = 30;
 
+// curl's exit status when a document is larger than --max-filesize allows.
+const int kTooLargeStatus = 63;
+
 bool FileExists(const sString& name) {
   std::FILE* f = std::fopen(name.c_str(), "rb");
   if (f == nullptr) return false;
@@ -97,12 +100,16 @@ DownloadResult DownloadWithCurl(const DownloadRequest& request,
       request.sFile,
       "-D",
       folder.File(kHeadersFile),
+      // Refuses an answer that says it is too large before it comes; the
+      // run's own watch stops one that says nothing and grows too large.
+      "--max-filesize",
+      std::to_string(request.iMaxBytes),
       "-K",
       folder.File(kSettingsFile)};
   args.insert(args.end(), rest.begin(), rest.end());
 
-  const DownloaderRun run =
-      RunDownloader(choice, args, request.iTimeoutSeconds);
+  DownloaderRun run = RunDownloader(choice, args, LimitsOf(request));
+  if (run.iExitStatus == kTooLargeStatus) run.bTooLarge = true;
   std::vector<sString> lines;
   if (run.bStarted) ReadTextLines(folder.File(kHeadersFile), &lines);
   const HttpAnswer answer = LastHttpAnswer(lines);

@@ -14,6 +14,62 @@ namespace {
 // How many folder names are tried before giving up.
 const int kTries = 100;
 
+// Every private folder's name begins so, then the owner's process id.
+const wchar_t kPrefix[] = L"florrin-";
+
+// The system's temporary folder with a backslash at its end, or empty.
+std::wstring TemporaryRoot() {
+  wchar_t temp[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return L"";
+  return std::wstring(temp, n);
+}
+
+// The process id that the folder name `name` notes ("florrin-PID-..."); 0
+// for a name of any other form.
+DWORD OwnerOf(const std::wstring& name) {
+  const size_t n = sizeof kPrefix / sizeof kPrefix[0] - 1;
+  if (name.compare(0, n, kPrefix) != 0) return 0;
+  unsigned long long pid = 0;
+  size_t i = n;
+  for (; i < name.size() && name[i] >= L'0' && name[i] <= L'9'; ++i) {
+    if (i - n >= 10) return 0;  // no process id is that long
+    pid = pid * 10 + static_cast<unsigned>(name[i] - L'0');
+  }
+  if (i == n || i + 1 >= name.size() || name[i] != L'-' || pid > 0xFFFFFFFFu) {
+    return 0;
+  }
+  return static_cast<DWORD>(pid);
+}
+
+// True when no process `pid` runs (one that has ended but whose handle is
+// still held somewhere counts as gone).
+bool IsGone(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  const bool bGone =
+      GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+  CloseHandle(process);
+  return bGone;
+}
+
+// Removes the folder `path` with the files in it.
+void RemoveFolder(const std::wstring& path) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name != L"." && name != L"..") {
+        DeleteFileW((path + L"\\" + name).c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW(path.c_str());
+}
+
 // The access list "only the user, all rights, handed on to files made in
 // it, nothing inherited from above", written in SDDL; empty when the user's
 // SID cannot be read.
@@ -55,21 +111,52 @@ bool MakePrivateFolder(const std::wstring& path) {
 
 }  // namespace
 
+void SweepStaleDownloadFolders() {
+  const std::wstring root = TemporaryRoot();
+  if (root.empty()) return;
+  // The temporary folder is the user's own (in the user's profile), and
+  // each of these folders admits the user alone: another user's would not
+  // be in it, nor could it be removed.
+  std::vector<std::wstring> stale;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((root + kPrefix + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = data.cFileName;
+    const DWORD owner = OwnerOf(name);
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+        owner != 0 && IsGone(owner)) {
+      stale.push_back(root + name);
+    }
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  for (const std::wstring& path : stale) RemoveFolder(path);
+}
+
 DownloadFolder::DownloadFolder() {
-  wchar_t temp[MAX_PATH + 1];
-  const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-  if (n == 0 || n > MAX_PATH) return;
-  const std::wstring root(temp, n);
+  static bool bSwept = false;
+  if (!bSwept) {
+    bSwept = true;
+    SweepStaleDownloadFolders();
+  }
+  const std::wstring root = TemporaryRoot();
+  if (root.empty()) return;
+  InstallDownloadGuard();
   for (int i = 0; i < kTries; ++i) {
     // Unique enough, and CreateDirectoryW refuses a name that exists.
     const std::wstring path =
-        root + L"florrin-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+        root + kPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
         std::to_wstring(GetTickCount64() % 1000000) + L"-" +
         std::to_wstring(i);
+    // Made and guarded as one step.
+    GuardHold hold;
     if (MakePrivateFolder(path)) {
       if (!Narrow(path, &sPath_)) {
         RemoveDirectoryW(path.c_str());
         sPath_.clear();
+      } else {
+        guard_.reset(new GuardedPath(sPath_, GuardedKind::kFolder));
       }
       return;
     }
@@ -82,21 +169,11 @@ DownloadFolder::~DownloadFolder() {
   if (sPath_.empty() || !Widen(sPath_, &path)) return;
   // The downloader may have left files of its own beside ours; everything in
   // the folder goes. Nothing in it is a folder.
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name != L"." && name != L"..") {
-        DeleteFileW((path + L"\\" + name).c_str());
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  RemoveDirectoryW(path.c_str());
+  RemoveFolder(path);
 }
 
 sString DownloadFolder::File(const char* name) const {
+  if (guard_) guard_->AddName(name);
   return sPath_ + "\\" + name;
 }
 

@@ -27,11 +27,17 @@ HttpAnswer LastHttpAnswer(const std::vector<sString>& lines);
 // whole: one holding a line break or a NUL byte.
 bool HasLineBreak(const sString& text);
 
+// The limits of a run of the downloader for `request`: its time limit, and
+// its size limit on its document's file.
+DownloaderLimits LimitsOf(const DownloadRequest& request);
+
 // What is left for the caller once the downloader has run: removes
 // `request.sFile` unless the download is `bSaved`, or the request keeps the
 // error body and `iHttpStatus` is an HTTP error (400 or more) and the file
-// exists; then fills the result, with the failure line built from what is
-// known (time limit, status, exit status).
+// exists and was not cut at its size limit (a document past that limit is
+// never `bSaved`); then fills the result, with the
+// failure line built from what is known (size limit, time limit, status,
+// exit status).
 DownloadResult FinishDownload(const DownloadRequest& request,
                               DownloaderKind kind, const DownloaderRun& run,
                               bool bSaved, HttpAnswer answer);

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "download-folder.h"
+#include "download-guard.h"
 #include "download-parts.h"
 #include "imdb-search.h"
 #include "web-text.h"
@@ -50,8 +51,8 @@ DownloadResult PlainDownload(const DownloadRequest& request,
   // A downloader that did not start wrote no log; a "tempout" left over from
   // an earlier run must not be taken for this download's.
   std::remove(kPlainLog);
-  const DownloaderRun run =
-      RunDownloader(choice, args, request.iTimeoutSeconds);
+  const GuardedPath log(kPlainLog, GuardedKind::kFile);
+  const DownloaderRun run = RunDownloader(choice, args, LimitsOf(request));
   std::vector<sString> lines;
   if (run.bStarted) ReadTextLines(kPlainLog, &lines);
   const bool bSaved = run.iExitStatus == 0 && WgetLogSaysSaved(kPlainLog);
@@ -88,13 +89,15 @@ DownloadResult PrivateDownload(const DownloadRequest& request,
     return result;
   }
   // "-S" writes the answers' status lines and headers into the log: the
-  // status and Retry-After are read from there.
+  // status and Retry-After are read from there. One try: a request that
+  // fails is not sent again, since the service counts every one; only the
+  // caller repeats a request, when the service asks it to.
   std::vector<sString> args = {"--config=" + folder.File(kSettingsFile),
                                "--verbose",
                                "--no-quiet",
                                "--timeout=" +
                                    std::to_string(request.iTimeoutSeconds),
-                               "--tries=3",
+                               "--tries=1",
                                "-S"};
   AddRequestOptions(request, &args);
   const std::vector<sString> files = {"-O", request.sFile,
@@ -102,8 +105,7 @@ DownloadResult PrivateDownload(const DownloadRequest& request,
                                       "-i", folder.File(kAddressFile)};
   args.insert(args.end(), files.begin(), files.end());
 
-  const DownloaderRun run =
-      RunDownloader(choice, args, request.iTimeoutSeconds);
+  const DownloaderRun run = RunDownloader(choice, args, LimitsOf(request));
   std::vector<sString> lines;
   if (run.bStarted) ReadTextLines(folder.File(kLogFile), &lines);
   const HttpAnswer answer = LastHttpAnswer(lines);

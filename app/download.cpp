@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "download-guard.h"
 #include "download-parts.h"
 #include "downloader.h"
 
@@ -86,20 +87,36 @@ bool HasLineBreak(const sString& text) {
   return text.find_first_of(sString("\r\n\0", 3)) != sString::npos;
 }
 
+DownloaderLimits LimitsOf(const DownloadRequest& request) {
+  DownloaderLimits limits;
+  limits.iTimeoutSeconds = request.iTimeoutSeconds;
+  limits.sFile = request.sFile;
+  limits.iMaxBytes = request.iMaxBytes;
+  return limits;
+}
+
 DownloadResult FinishDownload(const DownloadRequest& request,
                               DownloaderKind kind, const DownloaderRun& run,
                               bool bSaved, HttpAnswer answer) {
   DownloadResult result;
+  // A document past its size limit is never saved, whatever the
+  // downloader made of it.
+  bSaved = bSaved && !run.bTooLarge;
   result.bSaved = bSaved;
   result.iHttpStatus = answer.iStatus;
   result.iRetryAfter = answer.iRetryAfter;
-  const bool bErrorBody = request.bKeepErrorBody && answer.iStatus >= 400;
+  // A body cut at the size limit is no whole error body either.
+  const bool bErrorBody = request.bKeepErrorBody && answer.iStatus >= 400 &&
+                          !run.bTooLarge;
   if (!bSaved && !bErrorBody) std::remove(request.sFile.c_str());
   if (bSaved) return result;
 
   const sString name = DownloaderName(kind);
   if (!run.bStarted) {
     result.sFailure = name + " could not be started";
+  } else if (run.bTooLarge) {
+    result.sFailure = "the document passed the size limit of " +
+                      std::to_string(request.iMaxBytes) + " bytes";
   } else if (run.bTimedOut) {
     result.sFailure = "time limit of " +
                       std::to_string(request.iTimeoutSeconds) + " s passed";
@@ -119,6 +136,7 @@ DownloadResult FinishDownload(const DownloadRequest& request,
 DownloadResult Download(const DownloadRequest& given) {
   DownloadRequest request = given;
   if (request.iTimeoutSeconds < 1) request.iTimeoutSeconds = 1;
+  if (request.iMaxBytes < 0) request.iMaxBytes = 0;
   const DownloaderChoice choice =
       ChooseDownloader(std::getenv("FLORRIN_DOWNLOADER"));
 
@@ -133,6 +151,10 @@ DownloadResult Download(const DownloadRequest& given) {
                               : "no downloader found (wget or curl)";
     return result;
   }
+  // Guarded from before the downloader starts until the result is known:
+  // a partial file must not outlive Florrin.
+  InstallDownloadGuard();
+  const GuardedPath partial(request.sFile, GuardedKind::kFile);
   return choice.kind == DownloaderKind::kCurl
              ? DownloadWithCurl(request, choice)
              : DownloadWithWget(request, choice);

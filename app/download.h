@@ -9,9 +9,16 @@
 #ifndef FLORRIN_APP_DOWNLOAD_H_
 #define FLORRIN_APP_DOWNLOAD_H_
 
+#include <cstdint>
 #include <vector>
 
 #include "lmr.h"
+
+// The most bytes a page or a service's answer may hold, and a poster. No
+// real one comes near; a download that grows past its limit is stopped at
+// once and fails, so that no server can fill the disk.
+constexpr int64_t kMaxPageBytes = 16 * 1024 * 1024;
+constexpr int64_t kMaxPosterBytes = 20 * 1024 * 1024;
 
 // What to fetch, and how.
 struct DownloadRequest {
@@ -38,6 +45,10 @@ struct DownloadRequest {
   // The whole download's time limit in seconds (1 or more): the downloader
   // is ended, with whatever it started, when it passes.
   int iTimeoutSeconds = 60;
+  // The most bytes the document may hold: the downloader is ended as soon
+  // as `sFile` holds more (it never holds more than one byte more on POSIX,
+  // nor more than about 1 MiB more on Windows), and the download fails.
+  int64_t iMaxBytes = kMaxPageBytes;
 };
 
 // What came of a download.
@@ -61,6 +72,9 @@ struct DownloadResult {
 // Fetches `request.sURL` into `request.sFile` with the chosen downloader and
 // reports what came of it. Never prints anything, never throws. An address
 // or header holding a line break (or NUL) is refused before any request.
+// While it runs, `request.sFile` is guarded (download-guard.h): if Florrin
+// is ended meanwhile, the downloader is ended and the file removed, with
+// every private file of the download.
 // The downloader is wget, or curl where the system has no wget (Windows) or
 // FLORRIN_DOWNLOADER=curl asks for it; see ChooseDownloader.
 DownloadResult Download(const DownloadRequest& request);

@@ -2,17 +2,30 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
 
+#include "download-guard.h"
 #include "wide-name_win32.h"
 
 namespace {
 
 // How long to wait for a downloader that was told to terminate.
 const DWORD kTerminationWaitMs = 10000;
+
+// The longest nap between two looks at a running download: short, since a
+// file may begin to grow at any moment, and at a disk's pace.
+const DWORD kMaxNapMs = 4;
+// How far ahead the watch reckons with a file's growth (the system's timer
+// may stretch a short nap to some 16 ms).
+const int kHorizonMs = 32;
+// How far a file may grow past its limit before it is seen: the watch
+// looks without pause once the file may come that close before the next
+// nap ends.
+const int64_t kOvershootBytes = 1 << 20;
 
 // Florrin's text (its command-line words) is in the ANSI code page; the
 // wide-character process interface wants UTF-16. A word that cannot be
@@ -56,14 +69,25 @@ bool IsVariable(const wchar_t* entry, const wchar_t* name) {
   return _wcsnicmp(entry, name, n) == 0 && entry[n] == L'=';
 }
 
+// True when the entry is for a variable of the movie service's settings,
+// the credential among them.
+bool IsServiceVariable(const wchar_t* entry) {
+  static const wchar_t kPrefix[] = L"FLORRIN_TMDB_";
+  return _wcsnicmp(entry, kPrefix, sizeof kPrefix / sizeof kPrefix[0] - 1) ==
+         0;
+}
+
 // The downloader's environment block: Florrin's own, with LC_ALL=C in place
-// of any LC_ALL and without LANGUAGE.
+// of any LC_ALL, without LANGUAGE and without the movie service's variables.
 std::vector<wchar_t> DownloaderEnvironment() {
   std::vector<wchar_t> block;
   wchar_t* strings = GetEnvironmentStringsW();
   if (strings != nullptr) {
     for (const wchar_t* p = strings; *p != L'\0'; p += std::wcslen(p) + 1) {
-      if (IsVariable(p, L"LC_ALL") || IsVariable(p, L"LANGUAGE")) continue;
+      if (IsVariable(p, L"LC_ALL") || IsVariable(p, L"LANGUAGE") ||
+          IsServiceVariable(p)) {
+        continue;
+      }
       block.insert(block.end(), p, p + std::wcslen(p) + 1);
     }
     FreeEnvironmentStringsW(strings);
@@ -82,102 +106,6 @@ HANDLE OpenNul(DWORD access) {
                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// True when `path` names a file (not a folder).
-bool IsFile(const std::wstring& path) {
-  const DWORD attrs = GetFileAttributesW(path.c_str());
-  return attrs != INVALID_FILE_ATTRIBUTES &&
-         (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-// True for a whole path ("C:\..." or "\\server\..."): a PATH entry that is
-// not one would be looked up from the current folder.
-bool IsWholePath(const std::wstring& path) {
-  if (path.size() >= 3 && path[1] == L':' &&
-      (path[2] == L'\\' || path[2] == L'/')) {
-    return true;
-  }
-  return path.size() >= 2 && (path[0] == L'\\' || path[0] == L'/') &&
-         (path[1] == L'\\' || path[1] == L'/');
-}
-
-// `folder` and `name` joined with one backslash.
-std::wstring InFolder(std::wstring folder, const wchar_t* name) {
-  if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') {
-    folder.push_back(L'\\');
-  }
-  return folder + name;
-}
-
-// The folder of Florrin's own program, or empty.
-std::wstring OwnFolder() {
-  std::vector<wchar_t> buf(MAX_PATH);
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, buf.data(),
-                                       static_cast<DWORD>(buf.size()));
-    if (n == 0) return L"";
-    if (n < buf.size()) {
-      std::wstring path(buf.data(), n);
-      const size_t slash = path.find_last_of(L"\\/");
-      return slash == std::wstring::npos ? L"" : path.substr(0, slash);
-    }
-    buf.resize(buf.size() * 2);
-  }
-}
-
-// The system folder (where Windows keeps its own curl.exe), or empty.
-std::wstring SystemFolder() {
-  wchar_t buf[MAX_PATH];
-  const UINT n = GetSystemDirectoryW(buf, MAX_PATH);
-  return n == 0 || n >= MAX_PATH ? L"" : std::wstring(buf, n);
-}
-
-// `name` in the first whole-path entry of the PATH that holds it, or empty.
-// Entries may be quoted; relative and empty ones (the current folder) are
-// passed over.
-std::wstring OnPath(const wchar_t* name) {
-  const DWORD n = GetEnvironmentVariableW(L"PATH", nullptr, 0);
-  if (n == 0) return L"";
-  std::vector<wchar_t> buf(n);
-  const DWORD got = GetEnvironmentVariableW(L"PATH", buf.data(), n);
-  if (got == 0 || got >= n) return L"";
-  const std::wstring path(buf.data(), got);
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find(L';', start);
-    if (end == std::wstring::npos) end = path.size();
-    std::wstring entry = path.substr(start, end - start);
-    if (entry.size() >= 2 && entry.front() == L'"' && entry.back() == L'"') {
-      entry = entry.substr(1, entry.size() - 2);
-    }
-    if (IsWholePath(entry) && IsFile(InFolder(entry, name))) {
-      return InFolder(entry, name);
-    }
-    start = end + 1;
-  }
-  return L"";
-}
-
-// The first of `candidates` that names a file, or empty.
-std::wstring FirstFile(const std::vector<std::wstring>& candidates) {
-  for (const std::wstring& c : candidates) {
-    if (!c.empty() && IsFile(c)) return c;
-  }
-  return L"";
-}
-
-std::wstring FindWget(const std::wstring& own) {
-  const std::wstring found = FirstFile({own.empty() ? L"" : InFolder(own, L"wget.exe")});
-  return found.empty() ? OnPath(L"wget.exe") : found;
-}
-
-std::wstring FindCurl(const std::wstring& own) {
-  const std::wstring system = SystemFolder();
-  const std::wstring found =
-      FirstFile({system.empty() ? L"" : InFolder(system, L"curl.exe"),
-                 own.empty() ? L"" : InFolder(own, L"curl.exe")});
-  return found.empty() ? OnPath(L"curl.exe") : found;
-}
-
 // Ends every process of `job` and waits, a while, until none is left, so
 // that none still writes into the download's files.
 void EndJob(HANDLE job, HANDLE process) {
@@ -194,28 +122,105 @@ void EndJob(HANDLE job, HANDLE process) {
   }
 }
 
-}  // namespace
-
-DownloaderChoice ChooseDownloader(const char* forced) {
-  const std::wstring own = OwnFolder();
-  const bool bWget = forced != nullptr && std::strcmp(forced, "wget") == 0;
-  const bool bCurl = forced != nullptr && std::strcmp(forced, "curl") == 0;
-  DownloaderChoice choice;
-  std::wstring program;
-  if (!bCurl) program = FindWget(own);
-  if (program.empty() && !bWget) {
-    choice.kind = DownloaderKind::kCurl;
-    program = FindCurl(own);
+// The size of the file `name` (a whole path), 0 when it does not exist.
+int64_t FileSize(const std::wstring& name) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (name.empty() ||
+      !GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) {
+    return 0;
   }
-  // A path the code page cannot hold counts as not found: Florrin's text is
-  // in that code page.
-  if (!Narrow(program, &choice.sProgram)) choice.sProgram.clear();
-  return choice;
+  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
+
+// Windows has no file-size limit for a process; a lock on the file's bytes
+// from kOvershootBytes past its limit stands in for one. Locks on Windows bind every other
+// handle: the downloader, which opens the file (and may truncate it) as
+// usual, cannot write a byte there, and fails at that write. Returns the
+// handle that holds the lock (to be closed once the downloader has ended),
+// or null where no lock could be taken; the file is made if missing.
+HANDLE LockPastLimit(const std::wstring& file, int64_t iMaxBytes) {
+  if (file.empty() || iMaxBytes == INT64_MAX) return nullptr;
+  HANDLE handle = CreateFileW(
+      file.c_str(), GENERIC_READ | GENERIC_WRITE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  // From kOvershootBytes past the limit to far beyond. A write that would
+  // reach into the locked bytes fails whole, so the lock starts that far
+  // out: a downloader writing in pieces smaller than that (all do) fails
+  // only once its file has passed the limit, and that shows.
+  const uint64_t from = static_cast<uint64_t>(iMaxBytes) + kOvershootBytes;
+  const uint64_t length = (uint64_t{1} << 62) - from;
+  OVERLAPPED at;
+  ZeroMemory(&at, sizeof at);
+  at.Offset = static_cast<DWORD>(from);
+  at.OffsetHigh = static_cast<DWORD>(from >> 32);
+  if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
+                  0, static_cast<DWORD>(length),
+                  static_cast<DWORD>(length >> 32), &at)) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  return handle;
+}
+
+// Waits for `process` until it ends, the time limit passes or its file
+// grows past its limit; true when it ended by itself. Where the file's lock
+// does not bind (Wine's locks bind no writer), the watch alone keeps it in
+// bounds: napping briefly while it is far from its limit, looking without
+// pause while the rate at which it grows could take it past the limit
+// before the next look, and until it has stopped growing.
+bool WaitWithLimits(HANDLE process, const DownloaderLimits& limits,
+                    DownloaderRun* run) {
+  using Clock = std::chrono::steady_clock;
+  std::wstring file;
+  if (!limits.sFile.empty()) Widen(limits.sFile, &file);
+  const auto start = Clock::now();
+  const auto deadline = start + std::chrono::seconds(limits.iTimeoutSeconds);
+  auto lastLook = start;
+  auto lastGrowth = start;
+  int64_t lastSize = 0;
+  bool bClose = false;  // looking without pause
+  DWORD nap = 1;
+  for (;;) {
+    if (WaitForSingleObject(process, nap) == WAIT_OBJECT_0) return true;
+    const auto now = Clock::now();
+    const int64_t size = FileSize(file);
+    if (size > limits.iMaxBytes) {
+      run->bTooLarge = true;
+      return false;
+    }
+    if (now >= deadline) {
+      run->bTimedOut = true;
+      return false;
+    }
+    if (size != lastSize) {
+      // Bytes a second since the last look, and what they would add in
+      // kHorizonMs: more than the room left (with half the allowance) means
+      // looking without pause until the file stops growing.
+      const int64_t us = std::chrono::duration_cast<std::chrono::microseconds>(
+                             now - lastLook).count() + 1;
+      const int64_t perSecond = (size - lastSize) * 1000000 / us;
+      if (limits.iMaxBytes - size + kOvershootBytes / 2 <=
+          perSecond / 1000 * kHorizonMs) {
+        bClose = true;
+      }
+      lastGrowth = now;
+    } else if (bClose && now - lastGrowth > std::chrono::milliseconds(
+                                               kHorizonMs)) {
+      bClose = false;
+    }
+    nap = bClose ? 0 : (nap == 0 ? 1 : (nap < kMaxNapMs ? nap * 2 : kMaxNapMs));
+    lastLook = now;
+    lastSize = size;
+  }
+}
+
+}  // namespace
 
 DownloaderRun RunDownloader(const DownloaderChoice& choice,
                             const std::vector<sString>& args,
-                            int iTimeoutSeconds) {
+                            const DownloaderLimits& limits) {
   DownloaderRun run;
   std::wstring program;
   if (choice.sProgram.empty() || !Widen(choice.sProgram, &program)) {
@@ -245,8 +250,10 @@ DownloaderRun RunDownloader(const DownloaderChoice& choice,
   PROCESS_INFORMATION pi;
   ZeroMemory(&pi, sizeof pi);
 
+  InstallDownloadGuard();
   // Whatever the downloader starts belongs to the job too, and ends with it:
-  // at the limit, and when the job's last handle is closed below.
+  // at the limit, when the job's last handle is closed below, and when
+  // Florrin ends however it ends, since the system then closes that handle.
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
   if (job != nullptr) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
@@ -262,6 +269,9 @@ DownloaderRun RunDownloader(const DownloaderChoice& choice,
   // job.
   std::vector<wchar_t> cmdBuf(cmd.begin(), cmd.end());
   cmdBuf.push_back(L'\0');
+  std::wstring file;
+  if (!limits.sFile.empty()) Widen(limits.sFile, &file);
+  const HANDLE sizeLock = LockPastLimit(file, limits.iMaxBytes);
   const BOOL bStarted =
       hIn != INVALID_HANDLE_VALUE && hOut != INVALID_HANDLE_VALUE &&
       CreateProcessW(program.c_str(), cmdBuf.data(), nullptr, nullptr, TRUE,
@@ -271,19 +281,18 @@ DownloaderRun RunDownloader(const DownloaderChoice& choice,
   if (hIn != INVALID_HANDLE_VALUE) CloseHandle(hIn);
   if (hOut != INVALID_HANDLE_VALUE) CloseHandle(hOut);
   if (!bStarted) {
+    if (sizeLock != nullptr) CloseHandle(sizeLock);
     if (job != nullptr) CloseHandle(job);
     return run;
   }
   const bool bInJob =
       job != nullptr && AssignProcessToJobObject(job, pi.hProcess);
+  GuardDownloader(bInJob ? job : nullptr, pi.hProcess);
   ResumeThread(pi.hThread);
   run.bStarted = true;
 
-  const DWORD dwLimitMs = static_cast<DWORD>(iTimeoutSeconds) * 1000u;
-  const bool bEnded = WaitForSingleObject(pi.hProcess, dwLimitMs) ==
-                      WAIT_OBJECT_0;
+  const bool bEnded = WaitWithLimits(pi.hProcess, limits, &run);
   if (!bEnded) {
-    run.bTimedOut = true;
     // Termination is asynchronous: wait until the processes are gone, so
     // that their files are closed and the caller can remove them.
     if (bInJob) {
@@ -293,10 +302,14 @@ DownloaderRun RunDownloader(const DownloaderChoice& choice,
       WaitForSingleObject(pi.hProcess, kTerminationWaitMs);
     }
   }
+  GuardDownloader(nullptr, nullptr);
   DWORD dwExitCode = 1;
   if (bEnded && GetExitCodeProcess(pi.hProcess, &dwExitCode)) {
     run.iExitStatus = static_cast<int>(dwExitCode);
   }
+  if (sizeLock != nullptr) CloseHandle(sizeLock);
+  // One that stopped at the lock had written past the limit already.
+  if (FileSize(file) > limits.iMaxBytes) run.bTooLarge = true;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   if (job != nullptr) CloseHandle(job);

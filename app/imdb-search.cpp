@@ -20,9 +20,9 @@ namespace {
 const int kDefaultDownloadTimeout = 60;
 const int kMaxDownloadTimeout = 86400;
 
-// wget's own count of tries: a download cut short may be tried again, but
-// not so often that the time limit rather than wget ends a dead one.
-const char kTries[] = "--tries=3";
+// wget's own count of tries: one. A request is never sent twice on its
+// own; a page cut short is a failed download.
+const char kTries[] = "--tries=1";
 
 bool IsCompletionLine(const sString& sLine) {
   return FindInStr(sLine, "' saved", 0) >= 0;
@@ -93,7 +93,7 @@ std::vector<sString> DownloaderArguments(const sString& URL,
           URL};
 }
 
-bool wget(const sString& URL, const sString& FileName) {
+bool wget(const sString& URL, const sString& FileName, int64_t iMaxBytes) {
   // An address that begins with "-" would be read by the downloader as one of
   // its options, some of which read or write files of their own choosing. No
   // page has such an address, so it fails like an unreachable one.
@@ -106,6 +106,7 @@ bool wget(const sString& URL, const sString& FileName) {
   request.sFile = FileName;
   request.iTimeoutSeconds =
       DownloadTimeout(std::getenv("FLORRIN_DOWNLOAD_TIMEOUT"));
+  request.iMaxBytes = iMaxBytes;
   const bool bSaved = Download(request).bSaved;
   // Download removes the log it wrote; this removes one an earlier run left
   // when no downloader was found to start, as this function always has.

@@ -2,8 +2,10 @@
 #ifndef FLORRIN_APP_IMDB_SEARCH_H_
 #define FLORRIN_APP_IMDB_SEARCH_H_
 
+#include <cstdint>
 #include <vector>
 
+#include "download.h"
 #include "lmr.h"
 
 // The site's host name; the search address and every title-page address
@@ -35,7 +37,7 @@ int DownloadTimeout(const char* value);
 // The downloader's arguments for fetching `URL` into `FileName` with its log
 // in `LogName`: the verbose log asked for explicitly (a user's settings file
 // may turn it off, and the verdict is read from it), wget's own network time
-// limit equal to `iTimeoutSeconds` and three tries at most, then the
+// limit equal to `iTimeoutSeconds` and a single try, then the
 // document and log files, then "--" and the address, last, so that no
 // ordering rule of the option parser can take an option for an address.
 std::vector<sString> DownloaderArguments(const sString& URL,
@@ -49,10 +51,12 @@ std::vector<sString> DownloaderArguments(const sString& URL,
 // within the limit with exit status 0 and its log passes WgetLogSaysSaved;
 // with curl, when it exited with status 0 after an answer of success.
 // "tempout" is removed afterwards in every case, and an address that begins
-// with "-" fails without any download. True when the download succeeded; on
-// false `FileName` no longer exists. An older `FileName` is not removed
-// first.
-bool wget(const sString& URL, const sString& FileName);
+// with "-" fails without any download. A document of more than `iMaxBytes`
+// bytes fails too, stopped as soon as it grows past them. True when the
+// download succeeded; on false `FileName` no longer exists. An older
+// `FileName` is not removed first.
+bool wget(const sString& URL, const sString& FileName,
+          int64_t iMaxBytes = kMaxPageBytes);
 
 // The site's search address for `movieName`: "http://", the host, "/find?q=",
 // the title exactly as given (spaces and all) and ";more=tt".

@@ -1,38 +1,39 @@
 #include "service-source.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "download-folder.h"
 #include "service-address.h"
 #include "service-json.h"
 #include "service-text.h"
 
-const char kServiceAnswerFile[] = "tmdb-answer.json";
-
 namespace {
+
+// The answer's file in the request's private folder.
+const char kAnswerFile[] = "answer.json";
 
 // Tries after the first for an answer "429 Too Many Requests".
 const int kMaxRetries = 2;
 // The wait before a retry when the answer does not say how long.
 const int kDefaultRetryAfter = 1;
-// An answer larger than this is not read (none comes near).
-const long kMaxAnswerBytes = 16L * 1024 * 1024;
 
 // The poster size asked of the image server.
 const char kPosterSize[] = "w500";
 
-bool ReadAnswer(const char* sFile, sString* pBody) {
+bool ReadAnswer(const sString& sFile, sString* pBody) {
   pBody->clear();
-  FILE* f = std::fopen(sFile, "rb");
+  FILE* f = std::fopen(sFile.c_str(), "rb");
   if (f == nullptr) return false;
   char buffer[65536];
   size_t n;
   bool bOk = true;
   while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
     pBody->append(buffer, n);
-    if (static_cast<long>(pBody->size()) > kMaxAnswerBytes) {
+    if (static_cast<int64_t>(pBody->size()) > kMaxPageBytes) {
       bOk = false;
       break;
     }
@@ -44,9 +45,9 @@ bool ReadAnswer(const char* sFile, sString* pBody) {
 
 // What the log says came of a failed download.
 sString Outcome(const DownloadResult& r, const sString& sBody) {
-  // The status says it all, with the service's own words when it sent some;
-  // without one, the downloader's reason.
-  if (r.iHttpStatus != 0) {
+  // An error status says it all, with the service's own words when it sent
+  // some; without one, the downloader's reason.
+  if (r.iHttpStatus != 0 && (r.iHttpStatus < 200 || r.iHttpStatus > 299)) {
     const sString sLine = "HTTP " + std::to_string(r.iHttpStatus);
     const sString sMessage = ReadStatusMessage(sBody);
     return sMessage.empty() ? sLine : sLine + ": " + sMessage;
@@ -81,7 +82,16 @@ bool ServiceSource::Ask(const sString& sPathAndQuery, sString* pBody) {
     request.sURL += "&api_key=" + PercentEncode(settings_.sKey);
   }
   request.headers.push_back("Accept: application/json");
-  request.sFile = kServiceAnswerFile;
+  // The answer goes to a private folder of this request: never into the
+  // catalogue's folder, where another run could take it for its own.
+  DownloadFolder folder;
+  if (!folder.ok()) {
+    log_(sPublic + ": no private temporary folder could be made");
+    pBody->clear();
+    return false;
+  }
+  const sString sAnswer = folder.File(kAnswerFile);
+  request.sFile = sAnswer;
   request.bPrivate = true;
   // The credential must not follow a redirect to another host.
   request.bFollowRedirects = false;
@@ -89,10 +99,10 @@ bool ServiceSource::Ask(const sString& sPathAndQuery, sString* pBody) {
   request.iTimeoutSeconds = iTimeoutSeconds_;
 
   for (int iTry = 0;; ++iTry) {
-    std::remove(kServiceAnswerFile);
+    std::remove(sAnswer.c_str());
     const DownloadResult r = fetch_(request);
-    const bool bRead = ReadAnswer(kServiceAnswerFile, pBody);
-    std::remove(kServiceAnswerFile);
+    const bool bRead = ReadAnswer(sAnswer, pBody);
+    std::remove(sAnswer.c_str());
     if (r.bSaved && bRead) return true;
     iLastStatus_ = r.iHttpStatus;
     if (!r.bSaved) log_(sPublic + ": " + Outcome(r, *pBody));
@@ -194,6 +204,7 @@ bool ServiceSource::FetchPoster(const sString& sURL, const sString& sFile) {
   request.sURL = sURL;
   request.sFile = sFile;
   request.iTimeoutSeconds = iTimeoutSeconds_;
+  request.iMaxBytes = kMaxPosterBytes;
   const DownloadResult r = fetch_(request);
   if (r.bSaved) return true;
   // A failed download leaves no file, by its contract; this makes sure.

@@ -17,9 +17,6 @@ using FetchFunction = std::function<DownloadResult(const DownloadRequest&)>;
 // Waits `iSeconds` seconds before a request is tried again.
 using WaitFunction = std::function<void(int iSeconds)>;
 
-// The working file that holds an API answer while it is read; removed after.
-extern const char kServiceAnswerFile[];  // "tmdb-answer.json"
-
 class ServiceSource : public MovieSource {
  public:
   // `settings` must hold a credential. Each download may take
@@ -53,7 +50,9 @@ class ServiceSource : public MovieSource {
  private:
   // Makes the API request for `sPathAndQuery` and reads its answer into
   // `*pBody`, retrying after "429 Too Many Requests" as the service asks.
-  // False (with a line in the log) when no answer came.
+  // The answer passes through a file in a private temporary folder of the
+  // request (download-folder.h), gone when this returns. False (with a line
+  // in the log) when no answer came.
   bool Ask(const sString& sPathAndQuery, sString* pBody);
 
   ServiceSettings settings_;

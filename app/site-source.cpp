@@ -58,7 +58,7 @@ DetailsStatus SiteSource::Details(const sString& sAddress,
 }
 
 bool SiteSource::FetchPoster(const sString& sURL, const sString& sFile) {
-  if (wget(sURL, sFile)) return true;
+  if (wget(sURL, sFile, kMaxPosterBytes)) return true;
   log_(sURL + ": the poster could not be downloaded");
   return false;
 }

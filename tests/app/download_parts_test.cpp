@@ -1,8 +1,11 @@
 // Reading the status and Retry-After of the last answer from wget's log (with
-// and without -S) and from curl's header dump.
+// and without -S) and from curl's header dump; what is left of a download
+// once the downloader has run.
 #include <gtest/gtest.h>
 
 #include "download-parts.h"
+#include "support/file_util.h"
+#include "web_file_test.h"
 
 namespace {
 
@@ -57,6 +60,57 @@ TEST(HasLineBreak, AnyLineEndOrNulCannotBePassedOn) {
 TEST(CurlQuoted, QuotesAndBackslashesAreEscaped) {
   EXPECT_EQ("\"http://h/a?b=c d\"", CurlQuoted("http://h/a?b=c d"));
   EXPECT_EQ("\"x: \\\"q\\\" \\\\n\"", CurlQuoted("x: \"q\" \\n"));
+}
+
+class FinishDownloadTest : public WebFileTest {};
+
+TEST_F(FinishDownloadTest, WhatIsKeptAndWhyItFailed) {
+  const struct {
+    const char* what;
+    bool bSaved;      // as the downloader's log or status tells
+    bool bTooLarge;   // the run's own finding
+    bool bTimedOut;
+    bool bKeepErrorBody;
+    int iStatus;
+    int iExit;
+    bool bResult;
+    bool bFileLeft;
+    const char* failure;
+  } kCases[] = {
+      {"saved", true, false, false, false, 200, 0, true, true, ""},
+      {"saved but past the limit", true, true, false, false, 200, 0, false,
+       false, "the document passed the size limit of 100 bytes"},
+      {"an error body kept", false, false, false, true, 404, 8, false, true,
+       "the server answered with status 404"},
+      {"an error body past the limit", false, true, false, true, 404, 8, false,
+       false, "the document passed the size limit of 100 bytes"},
+      {"stopped at the limit", false, true, false, false, 200, -1, false, false,
+       "the document passed the size limit of 100 bytes"},
+      {"stopped at the time limit", false, false, true, false, 0, -1, false,
+       false, "time limit of 7 s passed"},
+      {"curl refused it", false, true, false, false, 200, 63, false, false,
+       "the document passed the size limit of 100 bytes"},
+      {"a write error", false, false, false, false, 200, 3, false, false,
+       "wget exited with status 3"},
+  };
+  for (const auto& c : kCases) {
+    Write("doc.out", "bytes");
+    DownloadRequest request;
+    request.sFile = "doc.out";
+    request.iMaxBytes = 100;
+    request.iTimeoutSeconds = 7;
+    request.bKeepErrorBody = c.bKeepErrorBody;
+    DownloaderRun run;
+    run.bStarted = true;
+    run.bTooLarge = c.bTooLarge;
+    run.bTimedOut = c.bTimedOut;
+    run.iExitStatus = c.iExit;
+    const DownloadResult r = FinishDownload(request, DownloaderKind::kWget,
+                                            run, c.bSaved, {c.iStatus, -1});
+    EXPECT_EQ(c.bResult, r.bSaved) << c.what;
+    EXPECT_EQ(c.bFileLeft, Exists("doc.out")) << c.what;
+    EXPECT_EQ(c.failure, r.sFailure) << c.what;
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,10 @@ class ServiceSourceTest : public WebFileTest {
 
   DownloadResult Fetch(const DownloadRequest& request) {
     requests_.push_back(request);
+    // Where the answer is to go, as it is while the request runs.
+    const std::filesystem::path file(request.sFile);
+    folders_.push_back(file.parent_path().string());
+    folderExisted_.push_back(std::filesystem::is_directory(file.parent_path()));
     DownloadResult result;
     if (replies_.empty()) return result;
     const Reply reply = replies_.front();
@@ -67,6 +72,8 @@ class ServiceSourceTest : public WebFileTest {
   }
 
   ServiceSettings settings_;
+  std::vector<std::string> folders_;  // each request's file's folder
+  std::vector<bool> folderExisted_;
   std::deque<Reply> replies_;
   std::vector<DownloadRequest> requests_;
   std::vector<int> waits_;
@@ -99,7 +106,7 @@ TEST_F(ServiceSourceTest, SearchListsEveryResultAndPicksTheFirstExactTitle) {
   EXPECT_TRUE(r.bKeepErrorBody);
   EXPECT_EQ(60, r.iTimeoutSeconds);
   // The answer is read and gone.
-  EXPECT_FALSE(Exists(kServiceAnswerFile));
+  EXPECT_FALSE(Exists("tmdb-answer.json"));
 }
 
 TEST_F(ServiceSourceTest, AYearHintAndAnOriginalTitleChooseTheMatch) {
@@ -135,7 +142,7 @@ TEST_F(ServiceSourceTest, NoResultsAndFailedSearches) {
   EXPECT_EQ("http://api.test/3/search/movie?query=Zzyzx&include_adult=false"
             "&language=en-US: HTTP 401: Invalid API key - You must be granted a valid key",
             log_.back());
-  EXPECT_FALSE(Exists(kServiceAnswerFile));
+  EXPECT_FALSE(Exists("tmdb-answer.json"));
 }
 
 TEST_F(ServiceSourceTest, DetailsByServiceIdAndBySiteId) {
@@ -183,7 +190,7 @@ TEST_F(ServiceSourceTest, EveryFailedStepIsAFailedFetchAndALogLine) {
     EXPECT_EQ(c.status, Source().Details(c.address, &d)) << c.log;
     ASSERT_EQ(1u, log_.size()) << c.log;
     EXPECT_EQ(std::string("http://api.test/3/") + c.log, log_[0]);
-    EXPECT_FALSE(Exists(kServiceAnswerFile));
+    EXPECT_FALSE(Exists("tmdb-answer.json"));
   }
 }
 
@@ -211,6 +218,50 @@ TEST_F(ServiceSourceTest, TooManyRequestsIsTriedAgainTwiceAtMost) {
   EXPECT_EQ(1u, requests_.size());
 }
 
+TEST_F(ServiceSourceTest, AnswersPassThroughAPrivateFolderNeverTheCataloguesOwn) {
+  settings_.sToken = "t";
+  const struct {
+    const char* what;
+    std::vector<Reply> replies;
+    bool (*ask)(ServiceSource*);
+  } kCases[] = {
+      {"search", {Ok("search-house.json")},
+       [](ServiceSource* s) { return s->Search("House").bFetched; }},
+      {"details", {Ok("movie-348.json")},
+       [](ServiceSource* s) {
+         MovieDetails d;
+         return s->Details("/movie/348", &d) == DetailsStatus::kOk;
+       }},
+      {"find, then details", {Ok("find-tt1375666.json"), Ok("movie-348.json")},
+       [](ServiceSource* s) {
+         MovieDetails d;
+         return s->Details("tt1375666", &d) == DetailsStatus::kOk;
+       }},
+      {"an error's body", {{404, Answer("error-404.QUOTED.json")}},
+       [](ServiceSource* s) { return !s->Search("Gone").bFetched; }},
+  };
+  for (const auto& c : kCases) {
+    requests_.clear();
+    folders_.clear();
+    folderExisted_.clear();
+    Queue(c.replies);
+    ServiceSource source = Source();
+    EXPECT_TRUE(c.ask(&source)) << c.what;
+    ASSERT_EQ(c.replies.size(), requests_.size()) << c.what;
+    for (size_t i = 0; i < requests_.size(); ++i) {
+      const std::filesystem::path folder(folders_[i]);
+      EXPECT_TRUE(folder.is_absolute()) << c.what << ": " << folders_[i];
+      EXPECT_TRUE(folderExisted_[i]) << c.what;
+      EXPECT_EQ(0u, folder.filename().string().rfind("florrin-", 0)) << c.what;
+      EXPECT_NE(std::filesystem::path(dir_.path()), folder) << c.what;
+      // Read and gone with its folder.
+      EXPECT_FALSE(std::filesystem::exists(folder)) << c.what;
+      EXPECT_EQ(kMaxPageBytes, requests_[i].iMaxBytes) << c.what;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path())) << c.what;
+  }
+}
+
 TEST_F(ServiceSourceTest, ThePosterGoesWithoutTheCredential) {
   settings_.sToken = "t";
   Queue({Ok("not-json.txt")});
@@ -219,6 +270,7 @@ TEST_F(ServiceSourceTest, ThePosterGoesWithoutTheCredential) {
   EXPECT_EQ("A.jpg", r.sFile);
   EXPECT_TRUE(r.headers.empty());
   EXPECT_FALSE(r.bPrivate);
+  EXPECT_EQ(kMaxPosterBytes, r.iMaxBytes);
   Queue({{404, "gone"}});
   EXPECT_FALSE(Source().FetchPoster("http://img.test/w500/b.jpg", "B.jpg"));
   EXPECT_FALSE(Exists("B.jpg"));

@@ -296,6 +296,16 @@ TEST_P(DownloadTest, TheCurlOptionsAreTheAgreedOnes) {
       << args;
   EXPECT_FALSE(Contains(args, "--retry"));
   EXPECT_FALSE(Contains(args, "www.example.test"));
+  EXPECT_TRUE(Contains(args, "\n--max-filesize\n16777216\n")) << args;
+}
+
+TEST_P(DownloadTest, APrivateRequestIsSentOnce) {
+  if (!IsWget()) GTEST_SKIP() << "wget's command line";
+  DownloadRequest request = Request("http://www.example.test/page");
+  request.bPrivate = true;
+  Fetch(request);
+  EXPECT_TRUE(Contains(Args(), "\n--tries=1\n")) << Args();
+  EXPECT_FALSE(Contains(Args(), "--tries=3")) << Args();
 }
 
 // --- limits ---

@@ -15,6 +15,7 @@
 #include "download-folder.h"
 #include "download_test_base.h"
 #include "support/file_util.h"
+#include "support/run_program.h"
 #include "support/scoped_env.h"
 
 namespace {
@@ -93,7 +94,7 @@ TEST_P(DownloadTest, TheOptionsAreTheAgreedOnes) {
   Fetch(Request("http://www.example.test/page"));
   const std::string args = Args();
   if (IsWget()) {
-    EXPECT_EQ("--verbose\n--no-quiet\n--timeout=20\n--tries=3\n-O\ndoc.out\n"
+    EXPECT_EQ("--verbose\n--no-quiet\n--timeout=20\n--tries=1\n-O\ndoc.out\n"
               "-o\ntempout\n--\nhttp://www.example.test/page\n\n",
               args);
     return;
@@ -103,6 +104,7 @@ TEST_P(DownloadTest, TheOptionsAreTheAgreedOnes) {
                           "doc.out\n-D\n"))
       << args;
   EXPECT_TRUE(Contains(args, "\n-K\n")) << args;
+  EXPECT_TRUE(Contains(args, "\n--max-filesize\n16777216\n")) << args;
 }
 
 TEST_P(DownloadTest, AnErrorLeavesNoPageBehindUnlessItsBodyIsKept) {
@@ -203,6 +205,25 @@ TEST_P(DownloadTest, TheLimitEndsTheDownloaderWithTheProgramItStarted) {
       std::strtoul(pids.c_str() + pids.find('\n') + 1, nullptr, 10);
   EXPECT_TRUE(EndsSoon(downloader));
   EXPECT_TRUE(EndsSoon(child)) << "the downloader's child still runs";
+}
+
+TEST_P(DownloadTest, CtrlCEndsTheDownloaderAndRemovesWhatItHeld) {
+  // The probe downloads from "work" with this test's environment, and
+  // interrupts itself once the stand-in hangs.
+  Route("www.example.test/silent", "page.htm", "hang", {});
+  const RunResult r = RunProgram(GUARD_PROBE_EXE, {}, dir_.File("work"), {}, 60);
+  EXPECT_FALSE(r.timed_out);
+  EXPECT_EQ(static_cast<int>(0xC000013AU), r.exit_code) << r.out << r.err;
+  EXPECT_EQ("", r.out);
+  const std::string pids = ReadFile(dir_.File("pids.txt"));
+  ASSERT_EQ(2, std::count(pids.begin(), pids.end(), '\n')) << pids;
+  const DWORD downloader = std::strtoul(pids.c_str(), nullptr, 10);
+  const DWORD child =
+      std::strtoul(pids.c_str() + pids.find('\n') + 1, nullptr, 10);
+  EXPECT_TRUE(EndsSoon(downloader));
+  EXPECT_TRUE(EndsSoon(child)) << "the downloader's child still runs";
+  EXPECT_FALSE(FileExists(Work("doc.out")));
+  EXPECT_TRUE(FolderIsEmpty(dir_.File("tmp")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Downloaders, DownloadTest,

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "imdb-search.h"
 #include "support/scoped_env.h"
@@ -17,7 +19,11 @@
 
 namespace {
 
-// Records its arguments and locale variables, makes noise on its standard
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Records its arguments, locale variables and whole environment, makes noise on its standard
 // streams, then acts by the address: "ok" downloads; "exit4" downloads and
 // logs success but exits with status 4; "retried" logs two "200 OK" lines
 // and no completion; "hang" writes part of the page and waits for good, with
@@ -27,6 +33,7 @@ const char kFakeWget[] =
     "printf '%s\\n' \"$@\" > args.txt\n"
     "printf 'LC_ALL=%s LANGUAGE=%s PROXY=%s\\n' \"${LC_ALL-unset}\" "
     "\"${LANGUAGE-unset}\" \"${http_proxy-unset}\" > env.txt\n"
+    "/usr/bin/env > fullenv.txt\n"
     "echo 'noise on stdout'; echo 'noise on stderr' >&2\n"
     "if read line; then echo \"stdin: $line\" >> env.txt; fi\n"
     "while [ $# -gt 0 ]; do\n"
@@ -113,7 +120,7 @@ TEST_F(WgetTest, ExactArgumentsAndCLocaleOtherwiseInheritedEnvironment) {
   Fetch("http://h/ok", "page.htm");
   // The verbose log asked for against any settings file, wget's own time
   // limits matching the total one, and the address after every option.
-  EXPECT_EQ("--verbose\n--no-quiet\n--timeout=60\n--tries=3\n-O\npage.htm\n"
+  EXPECT_EQ("--verbose\n--no-quiet\n--timeout=60\n--tries=1\n-O\npage.htm\n"
             "-o\ntempout\n--\nhttp://h/ok\n",
             ReadFile(dir_.File("args.txt")));
   // No LANGUAGE, LC_ALL forced, the user's proxy kept, empty standard input.
@@ -121,11 +128,37 @@ TEST_F(WgetTest, ExactArgumentsAndCLocaleOtherwiseInheritedEnvironment) {
             ReadFile(dir_.File("env.txt")));
 }
 
+TEST_F(WgetTest, TheServicesVariablesStayOutOfTheDownloadersEnvironment) {
+  const struct {
+    const char* name;
+    bool bPassed;
+  } kVariables[] = {
+      {"FLORRIN_TMDB_TOKEN", false}, {"FLORRIN_TMDB_KEY", false},
+      {"FLORRIN_TMDB_API", false},   {"FLORRIN_TMDB_IMAGES", false},
+      {"FLORRIN_TMDB_", false},      {"FLORRIN_LANGUAGE", true},
+      {"FLORRIN_TMDB", true},        {"XFLORRIN_TMDB_KEY", true},
+      {"florrin_tmdb_key", true},  // POSIX names are case-sensitive
+  };
+  std::vector<std::unique_ptr<ScopedEnv>> set;
+  for (const auto& v : kVariables) {
+    set.push_back(std::make_unique<ScopedEnv>(
+        v.name, (std::string("value-of-") + v.name).c_str()));
+  }
+  EXPECT_TRUE(Fetch("http://h/ok", "page.htm"));
+  const std::string env = ReadFile(dir_.File("fullenv.txt"));
+  for (const auto& v : kVariables) {
+    const std::string entry =
+        "\n" + std::string(v.name) + "=value-of-" + v.name + "\n";
+    EXPECT_EQ(v.bPassed, Contains("\n" + env, entry)) << v.name;
+  }
+  EXPECT_TRUE(Contains(env, "http_proxy=http://127.0.0.1:9\n")) << env;
+}
+
 TEST_F(WgetTest, ShellCharactersArePassedAsPlainText) {
   const sString url = "http://h/ok\"; touch pwned; echo $(touch pwned2) `x`";
   const sString file = "a \"b\" $(touch pwned3); c.jpg";
   EXPECT_TRUE(Fetch(url, file));
-  EXPECT_EQ("--verbose\n--no-quiet\n--timeout=60\n--tries=3\n-O\n" + file +
+  EXPECT_EQ("--verbose\n--no-quiet\n--timeout=60\n--tries=1\n-O\n" + file +
                 "\n-o\ntempout\n--\n" + url + "\n",
             ReadFile(dir_.File("args.txt")));
   EXPECT_EQ("body", ReadFile(dir_.File(file)));

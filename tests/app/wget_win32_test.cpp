@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "imdb-search.h"
 #include "support/file_util.h"
@@ -33,7 +35,7 @@ class WgetTest : public WebFileTest {
   // "\n" and each list by one more "\n".
   std::string Args() { return ReadFile(dir_.File("args.txt")); }
   static std::string ArgList(const std::string& url, const std::string& file) {
-    return "--verbose\n--no-quiet\n--timeout=60\n--tries=3\n-O\n" + file +
+    return "--verbose\n--no-quiet\n--timeout=60\n--tries=1\n-O\n" + file +
            "\n-o\ntempout\n--\n" + url + "\n\n";
   }
   static std::string Fixture(const std::string& name) {
@@ -61,6 +63,34 @@ TEST_F(WgetTest, ExactArgumentsAndCLocaleWithoutLanguage) {
   Fetch("www.imdb.com/title/tt0100002/", "page.htm");
   EXPECT_EQ(ArgList("www.imdb.com/title/tt0100002/", "page.htm"), Args());
   EXPECT_EQ("LC_ALL=C LANGUAGE=unset\n", ReadFile(dir_.File("env.txt")));
+}
+
+TEST_F(WgetTest, TheServicesVariablesStayOutOfTheDownloadersEnvironment) {
+  const struct {
+    const char* name;
+    bool bPassed;
+  } kVariables[] = {
+      {"FLORRIN_TMDB_TOKEN", false}, {"FLORRIN_TMDB_KEY", false},
+      {"FLORRIN_TMDB_API", false},   {"FLORRIN_TMDB_IMAGES", false},
+      {"florrin_tmdb_key2", false},  // Windows names ignore case
+      {"FLORRIN_LANGUAGE", true},    {"FLORRIN_TMDB", true},
+      {"XFLORRIN_TMDB_KEY", true},
+  };
+  std::vector<std::unique_ptr<ScopedEnv>> set;
+  for (const auto& v : kVariables) {
+    set.push_back(std::make_unique<ScopedEnv>(
+        v.name, std::string("value-of-") + v.name));
+  }
+  ScopedEnv record("FLORRIN_STAND_IN_ENV", dir_.File("fullenv.txt"));
+  EXPECT_TRUE(Fetch("http://www.imdb.com/title/tt0100001/", "page.htm"));
+  const std::string env = "\n" + ReadFile(dir_.File("fullenv.txt"));
+  for (const auto& v : kVariables) {
+    // The environment block keeps a name's case as it was set.
+    const std::string entry =
+        "\n" + std::string(v.name) + "=value-of-" + v.name + "\n";
+    EXPECT_EQ(v.bPassed, env.find(entry) != std::string::npos) << v.name;
+  }
+  EXPECT_NE(std::string::npos, env.find("\nFLORRIN_SITE_ROOT=")) << env;
 }
 
 TEST_F(WgetTest, EveryCharacterOfTheAddressArrivesAsGiven) {

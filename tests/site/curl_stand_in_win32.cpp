@@ -3,14 +3,15 @@
 //
 // Takes what Florrin gives the real curl: "-q", "--fail", "--location",
 // "--silent", "--show-error", "--max-time N", "--connect-timeout N",
-// "-o FILE", "-D FILE" and "-K FILE", whose "url = ..." and "header = ..."
+// "-o FILE", "-D FILE", "--max-filesize N" and "-K FILE", whose "url = ..." and "header = ..."
 // lines (double-quoted, with backslash escapes) give the address and the
 // request's headers; "--url" and a bare word give an address too. Like the
 // real one it writes each answer's status line and headers to the -D file
 // (CR LF), the body to the -o file; with "--fail" an HTTP error writes no body
 // and exits 22; a redirect is followed only with "--location"; an unknown host
-// exits 6; a route that hangs makes it start a lingering child and wait for
-// good. Options it does not know make it exit 2, as the real one does, so
+// exits 6; a told length past "--max-filesize N" exits 63 with no file; a
+// route that hangs makes it start a lingering child and wait for good, one
+// that floods makes it write the -o file without end. Options it does not know make it exit 2, as the real one does, so
 // that a test sees an option newer than the oldest curl it stands for.
 //
 // Environment, beside the site's: FLORRIN_CURL_ARGS, where the argument list
@@ -18,6 +19,7 @@
 // more "\n". It also writes noise on its standard output and error, which
 // must never reach Florrin's output.
 #include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <sstream>
 #include <string>
@@ -32,6 +34,7 @@ struct Options {
   std::vector<std::string> headers;
   bool bFail = false;
   bool bLocation = false;
+  long long iMaxFileSize = -1;
 };
 
 // The value of a settings line: a double-quoted text with "\" escapes, or a
@@ -84,7 +87,8 @@ int main(int argc, char* argv[]) {
   static const std::set<std::string> kFlags = {
       "-q", "--fail", "--location", "--silent", "--show-error"};
   static const std::set<std::string> kWithValue = {
-      "--max-time", "--connect-timeout", "-o", "-D", "-K", "--url"};
+      "--max-time", "--connect-timeout", "-o", "-D", "-K", "--url",
+      "--max-filesize"};
   Options options;
   std::string args;
   bool bKnown = true;
@@ -97,6 +101,7 @@ int main(int argc, char* argv[]) {
       if (arg == "-o") options.file = value;
       if (arg == "-D") options.dump = value;
       if (arg == "--url") options.url = value;
+      if (arg == "--max-filesize") options.iMaxFileSize = std::atoll(value.c_str());
       if (arg == "-K" && !ReadSettings(value, &options)) bKnown = false;
     } else if (kFlags.count(arg) != 0) {
       if (arg == "--fail") options.bFail = true;
@@ -125,9 +130,20 @@ int main(int argc, char* argv[]) {
     dump += "HTTP/1.1 " + std::to_string(answer.iStatus) + " " +
             answer.sReason + "\r\n";
     for (const std::string& header : answer.headers) dump += header + "\r\n";
+    if (answer.bFlood) {
+      // No length is told: the file grows until the caller ends it.
+      if (!options.dump.empty()) WriteWhole(options.dump, dump + "\r\n");
+      Flood(options.file);
+    }
     dump += "Content-Length: " + std::to_string(answer.body.size()) +
             "\r\n\r\n";
     if (!options.dump.empty()) WriteWhole(options.dump, dump);
+    // A told length past the limit is refused before the body comes.
+    if (options.iMaxFileSize >= 0 && answer.iStatus < 300 &&
+        static_cast<long long>(answer.body.size()) > options.iMaxFileSize) {
+      std::fprintf(stderr, "curl: (63) Maximum file size exceeded\n");
+      return 63;
+    }
     const std::string location = HeaderValue(answer.headers, "Location");
     if (options.bLocation && answer.iStatus >= 300 && answer.iStatus < 400 &&
         !location.empty() && hops < 5) {

@@ -11,8 +11,10 @@ Routes file: one route a line, "KEY<TAB>FILE", "KEY<TAB>FILE<TAB>MODE" or
 "KEY<TAB>FILE<TAB>MODE<TAB>HEADER<TAB>HEADER...", where KEY is host + path +
 query as decoded text and FILE is relative to the routes file's folder (an
 empty FILE: an empty body). Blank lines and lines starting with "#" are
-ignored. MODE is empty, a hostile mode (below), or "status=NNN": the answer
-gets that status instead of 200, with the file as its body. Each HEADER
+ignored. MODE is empty, a hostile mode (below), "status=NNN": the answer
+gets that status instead of 200, with the file as its body, or "fill=N": a
+body of N bytes made on the spot (no FILE), so that no large file need be
+kept for a test of size limits. Each HEADER
 ("Name: value") is sent with the answer, e.g. "Retry-After: 3", or
 "Location: http://elsewhere/x" with "status=302" for a redirect.
 
@@ -28,7 +30,11 @@ prefix ("/hang/", "/cut/", "/drip/"), which is removed before routing (so
         every request the same, so a retrying client is cut every time;
   drip  send the right headers, then the body one byte at a time, DRIP_PAUSE
         seconds apart: never idle long enough for a read timeout, yet far
-        slower than any test's time limit.
+        slower than any test's time limit;
+  flood send headers without a length, then bytes as fast as the client
+        takes them, without end, until it closes the connection;
+  slow  answer as usual, but SLOW_PAUSE seconds late, so that requests of
+        runs started one after the other are under way at the same time.
 The request log keeps each request's key as asked, prefix included.
 
 Usage: site.py --root DIR [--port-file FILE] [--log FILE] [--header-log FILE]
@@ -52,16 +58,19 @@ import urllib.parse
 CONTENT_TYPES = {".htm": "text/html", ".html": "text/html",
                  ".jpg": "image/jpeg", ".txt": "text/plain",
                  ".json": "application/json"}
-MODES = ("hang", "cut", "drip")
+MODES = ("hang", "cut", "drip", "flood", "slow")
 DRIP_PAUSE = 0.5
+SLOW_PAUSE = 1.0
+FLOOD_CHUNK = b"x" * 65536
 
 
 
 
 class Route:
-    def __init__(self, path, mode, status, headers):
+    def __init__(self, path, mode, status, headers, fill=None):
         self.path, self.mode = path, mode
         self.status, self.headers = status, headers
+        self.fill = fill
 
 
 def load_routes(root):
@@ -75,8 +84,11 @@ def load_routes(root):
             key, name = fields[0], fields[1] if len(fields) > 1 else ""
             mode = fields[2] if len(fields) > 2 else ""
             status = 200
+            fill = None
             if mode.startswith("status="):
                 status, mode = int(mode[len("status="):]), ""
+            elif mode.startswith("fill="):
+                fill, mode = int(mode[len("fill="):]), ""
             if mode and mode not in MODES:
                 raise ValueError("unknown mode %r for %s" % (mode, key))
             headers = []
@@ -86,7 +98,7 @@ def load_routes(root):
                     raise ValueError("bad header %r for %s" % (header, key))
                 headers.append((header_name.strip(), value.strip()))
             path = os.path.join(root, name) if name else ""
-            routes[key] = Route(path, mode, status, headers)
+            routes[key] = Route(path, mode, status, headers, fill)
     return routes
 
 
@@ -181,6 +193,11 @@ def make_handler(routes, log_path, header_log_path, log_lock):
             if mode == "hang":
                 self.hang()
                 return
+            if mode == "slow":
+                time.sleep(SLOW_PAUSE)
+            if mode == "flood":
+                self.flood()
+                return
             extra = []
             if route is None or (route.path and
                                  not os.path.isfile(route.path)):
@@ -188,7 +205,9 @@ def make_handler(routes, log_path, header_log_path, log_lock):
                 content_type = "text/html"
             else:
                 body = b""
-                if route.path:
+                if route.fill is not None:
+                    body = b"x" * route.fill
+                elif route.path:
                     with open(route.path, "rb") as f:
                         body = f.read()
                 status, extra = route.status, route.headers
@@ -226,6 +245,20 @@ def make_handler(routes, log_path, header_log_path, log_lock):
                             return
                     except OSError:
                         return
+
+        def flood(self):
+            """Sends bytes without a length and without end, until the
+            client goes."""
+            self.close_connection = True
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Connection", "close")
+            self.end_headers()
+            try:
+                while True:
+                    self.wfile.write(FLOOD_CHUNK)
+            except OSError:
+                pass  # the client gave up, as it should
 
         def drip(self, body):
             self.wfile.flush()

@@ -166,6 +166,11 @@ void RecordThatIRan() {
   char path[MAX_PATH];
   const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
   Append(Env("FLORRIN_STAND_IN_RAN"), std::string(path, n) + "\n");
+  std::string env;
+  for (char** e = _environ; e != nullptr && *e != nullptr; ++e) {
+    env += std::string(*e) + "\n";
+  }
+  Append(Env("FLORRIN_STAND_IN_ENV"), env + "\n");
 }
 
 SiteAddress ParseAddress(const std::string& url) {
@@ -229,9 +234,14 @@ SiteAnswer AskSite(const SiteAddress& address,
   if (route.empty() || route.size() < 2) return answer;
   const std::string mode = route.size() > 2 ? route[2] : "";
   answer.bHang = mode == "hang";
+  answer.bFlood = mode == "flood";
+  if (mode == "slow") Sleep(1000);
   answer.iStatus = 200;
   if (mode.compare(0, 7, "status=") == 0) {
     answer.iStatus = std::atoi(mode.c_str() + 7);
+  }
+  if (mode.compare(0, 5, "fill=") == 0) {
+    answer.body.assign(static_cast<size_t>(std::atoll(mode.c_str() + 5)), 'x');
   }
   answer.sReason = Reason(answer.iStatus);
   answer.headers.assign(route.begin() + std::min<size_t>(3, route.size()),
@@ -261,6 +271,25 @@ std::string HeaderValue(const std::vector<std::string>& headers,
     return header.substr(start);
   }
   return std::string();
+}
+
+void Flood(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  const std::string chunk(65536, 'x');
+  for (;;) {
+    DWORD written = 0;
+    // A write that fails ends it with an error, as it ends the real ones.
+    if (file == INVALID_HANDLE_VALUE ||
+        !WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()),
+                   &written, nullptr)) {
+      ExitProcess(3);
+    }
+    // At most a fast network's pace (some 50 MB/s), not a disk's.
+    Sleep(1);
+  }
 }
 
 void HangWithAChild() {

@@ -14,7 +14,7 @@
 // is found, as the real downloader does; an error's body is written to it
 // only with "--content-on-error", and never for a 401. A redirect is followed unless
 // "--max-redirect=0". A route that hangs makes it start a lingering child
-// and wait for good.
+// and wait for good; one that floods makes it write the file without end.
 //
 // Environment, beside the site's: FLORRIN_WGET_ARGS, where the argument list
 // received is appended, each argument followed by "\n" and the list by one
@@ -142,6 +142,11 @@ int main(int argc, char* argv[]) {
     const std::string status =
         std::to_string(answer.iStatus) + " " + answer.sReason;
     text += options.bServerResponse ? ServerResponse(answer) : status + "\r\n";
+    if (answer.bFlood) {
+      text += "Length: unspecified\r\nSaving to: '" + options.file + "'\r\n";
+      Append(options.log, text);
+      Flood(options.file);
+    }
     const std::string location = HeaderValue(answer.headers, "Location");
     if (answer.iStatus >= 300 && answer.iStatus < 400 && !location.empty()) {
       text += "Location: " + location + " [following]\r\n";

@@ -2,6 +2,7 @@
 #ifndef FLORRIN_TESTS_SUPPORT_RUN_PROGRAM_H_
 #define FLORRIN_TESTS_SUPPORT_RUN_PROGRAM_H_
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,5 +49,40 @@ RunResult RunProgramAs(const ChildSetup& setup, const std::string& exe,
                        const std::string& cwd,
                        const std::vector<std::string>& env = {},
                        int timeout_seconds = 0);
+
+// A program started by StartProgram, running until Wait has seen it end:
+// for tests that act on a run while it goes on.
+class StartedProgram {
+ public:
+  struct Impl;
+  explicit StartedProgram(std::unique_ptr<Impl> impl);
+  // One still running is killed (the program alone) and waited for.
+  ~StartedProgram();
+  StartedProgram(const StartedProgram&) = delete;
+  StartedProgram& operator=(const StartedProgram&) = delete;
+
+  // False when it could not be started; Wait then gives exit code -1.
+  bool started() const;
+  // Its process id, 0 when it did not start.
+  long pid() const;
+#ifndef _WIN32
+  // Sends it the signal `sig`.
+  void Signal(int sig) const;
+#endif
+  // Ends it at once, with no chance to clean up (SIGKILL; on Windows
+  // TerminateProcess with exit code 137).
+  void Kill() const;
+  // Waits for it as RunProgram does (killing it after `timeout_seconds`
+  // when positive) and gives what it wrote and how it ended.
+  RunResult Wait(int timeout_seconds = 0);
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+// Starts `exe` as RunProgram does, without waiting for it.
+std::unique_ptr<StartedProgram> StartProgram(
+    const std::string& exe, const std::vector<std::string>& args,
+    const std::string& cwd, const std::vector<std::string>& env = {});
 
 #endif  // FLORRIN_TESTS_SUPPORT_RUN_PROGRAM_H_

@@ -47,23 +47,51 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 
 std::string Utf8Arg(const std::string& utf8) { return utf8; }
 
-RunResult RunProgram(const std::string& exe,
-                     const std::vector<std::string>& args,
-                     const std::string& cwd,
-                     const std::vector<std::string>& env,
-                     int timeout_seconds) {
-  return RunProgramAs(ChildSetup(), exe, args, cwd, env, timeout_seconds);
+struct StartedProgram::Impl {
+  pid_t pid = -1;
+  int out = -1;
+  int err = -1;
+  bool waited = false;
+};
+
+StartedProgram::StartedProgram(std::unique_ptr<Impl> impl)
+    : impl_(std::move(impl)) {}
+
+StartedProgram::~StartedProgram() {
+  if (impl_->pid > 0 && !impl_->waited) {
+    kill(impl_->pid, SIGKILL);
+    Wait();
+  }
+  if (impl_->out >= 0) close(impl_->out);
+  if (impl_->err >= 0) close(impl_->err);
 }
 
-RunResult RunProgramAs(const ChildSetup& setup, const std::string& exe,
-                       const std::vector<std::string>& args,
-                       const std::string& cwd,
-                       const std::vector<std::string>& env,
-                       int timeout_seconds) {
-  RunResult result;
+bool StartedProgram::started() const { return impl_->pid > 0; }
+
+long StartedProgram::pid() const { return impl_->pid > 0 ? impl_->pid : 0; }
+
+void StartedProgram::Signal(int sig) const {
+  if (impl_->pid > 0 && !impl_->waited) kill(impl_->pid, sig);
+}
+
+void StartedProgram::Kill() const { Signal(SIGKILL); }
+
+namespace {
+
+std::unique_ptr<StartedProgram> StartProgramWith(
+    const ChildSetup& setup, const std::string& exe,
+    const std::vector<std::string>& args, const std::string& cwd,
+    const std::vector<std::string>& env) {
+  auto impl = std::make_unique<StartedProgram::Impl>();
   int out_pipe[2], err_pipe[2];
-  if (pipe2(out_pipe, O_CLOEXEC) != 0) return result;
-  if (pipe2(err_pipe, O_CLOEXEC) != 0) return result;
+  if (pipe2(out_pipe, O_CLOEXEC) != 0) {
+    return std::make_unique<StartedProgram>(std::move(impl));
+  }
+  if (pipe2(err_pipe, O_CLOEXEC) != 0) {
+    close(out_pipe[0]);
+    close(out_pipe[1]);
+    return std::make_unique<StartedProgram>(std::move(impl));
+  }
 
   std::vector<std::string> argv_strings{exe};
   argv_strings.insert(argv_strings.end(), args.begin(), args.end());
@@ -96,8 +124,25 @@ RunResult RunProgramAs(const ChildSetup& setup, const std::string& exe,
   }
   close(out_pipe[1]);
   close(err_pipe[1]);
+  impl->pid = pid;
+  impl->out = out_pipe[0];
+  impl->err = err_pipe[0];
+  return std::make_unique<StartedProgram>(std::move(impl));
+}
 
-  pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+}  // namespace
+
+std::unique_ptr<StartedProgram> StartProgram(
+    const std::string& exe, const std::vector<std::string>& args,
+    const std::string& cwd, const std::vector<std::string>& env) {
+  return StartProgramWith(ChildSetup(), exe, args, cwd, env);
+}
+
+RunResult StartedProgram::Wait(int timeout_seconds) {
+  RunResult result;
+  if (impl_->pid <= 0 || impl_->waited) return result;
+  pollfd fds[2] = {{impl_->out, POLLIN, 0}, {impl_->err, POLLIN, 0}};
+  impl_->out = impl_->err = -1;  // closed below, whatever happens
   std::string* sinks[2] = {&result.out, &result.err};
   int open_count = 2;
   char buf[65536];
@@ -110,11 +155,8 @@ RunResult RunProgramAs(const ChildSetup& setup, const std::string& exe,
           deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) {
         // Whatever the program started may still hold the pipes open.
-        kill(pid, SIGKILL);
+        kill(impl_->pid, SIGKILL);
         result.timed_out = true;
-        for (pollfd& p : fds) {
-          if (p.fd >= 0) close(p.fd);
-        }
         break;
       }
       wait_ms = static_cast<int>(left.count()) + 1;
@@ -134,9 +176,29 @@ RunResult RunProgramAs(const ChildSetup& setup, const std::string& exe,
       }
     }
   }
+  for (pollfd& p : fds) {
+    if (p.fd >= 0) close(p.fd);
+  }
   int status = 0;
-  waitpid(pid, &status, 0);
+  waitpid(impl_->pid, &status, 0);
+  impl_->waited = true;
   if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.exit_code = 128 + WTERMSIG(status);
   return result;
+}
+
+RunResult RunProgram(const std::string& exe,
+                     const std::vector<std::string>& args,
+                     const std::string& cwd,
+                     const std::vector<std::string>& env,
+                     int timeout_seconds) {
+  return StartProgram(exe, args, cwd, env)->Wait(timeout_seconds);
+}
+
+RunResult RunProgramAs(const ChildSetup& setup, const std::string& exe,
+                       const std::vector<std::string>& args,
+                       const std::string& cwd,
+                       const std::vector<std::string>& env,
+                       int timeout_seconds) {
+  return StartProgramWith(setup, exe, args, cwd, env)->Wait(timeout_seconds);
 }

@@ -104,12 +104,41 @@ std::mutex g_start_lock;
 
 std::string Utf8Arg(const std::string& utf8) { return kUtf8Mark + utf8; }
 
-RunResult RunProgram(const std::string& exe,
-                     const std::vector<std::string>& args,
-                     const std::string& cwd,
-                     const std::vector<std::string>& env,
-                     int timeout_seconds) {
-  RunResult result;
+struct StartedProgram::Impl {
+  PROCESS_INFORMATION pi{};
+  HANDLE out_read = nullptr;
+  HANDLE err_read = nullptr;
+  std::string out, err;
+  std::thread out_reader, err_reader;
+  bool waited = false;
+};
+
+StartedProgram::StartedProgram(std::unique_ptr<Impl> impl)
+    : impl_(std::move(impl)) {}
+
+StartedProgram::~StartedProgram() {
+  if (impl_->pi.hProcess != nullptr && !impl_->waited) {
+    Kill();
+    Wait();
+  }
+}
+
+bool StartedProgram::started() const { return impl_->pi.hProcess != nullptr; }
+
+long StartedProgram::pid() const {
+  return static_cast<long>(impl_->pi.dwProcessId);
+}
+
+void StartedProgram::Kill() const {
+  if (impl_->pi.hProcess != nullptr && !impl_->waited) {
+    TerminateProcess(impl_->pi.hProcess, 128 + 9);
+  }
+}
+
+std::unique_ptr<StartedProgram> StartProgram(
+    const std::string& exe, const std::vector<std::string>& args,
+    const std::string& cwd, const std::vector<std::string>& env) {
+  auto impl = std::make_unique<StartedProgram::Impl>();
   std::wstring cmd;
   AppendQuoted(Wide(exe), &cmd);
   for (const std::string& arg : args) {
@@ -122,20 +151,21 @@ RunResult RunProgram(const std::string& exe,
   const std::wstring wexe = Wide(exe);
   const std::wstring wcwd = Wide(cwd);
 
-  HANDLE out_read = nullptr, out_write = nullptr;
-  HANDLE err_read = nullptr, err_write = nullptr;
-  PROCESS_INFORMATION pi{};
+  HANDLE out_write = nullptr, err_write = nullptr;
   {
     std::lock_guard<std::mutex> hold(g_start_lock);
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    if (!CreatePipe(&out_read, &out_write, &sa, 0)) return result;
-    if (!CreatePipe(&err_read, &err_write, &sa, 0)) {
-      CloseHandle(out_read);
-      CloseHandle(out_write);
-      return result;
+    if (!CreatePipe(&impl->out_read, &out_write, &sa, 0)) {
+      return std::make_unique<StartedProgram>(std::move(impl));
     }
-    SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(err_read, HANDLE_FLAG_INHERIT, 0);
+    if (!CreatePipe(&impl->err_read, &err_write, &sa, 0)) {
+      CloseHandle(impl->out_read);
+      CloseHandle(out_write);
+      impl->out_read = nullptr;
+      return std::make_unique<StartedProgram>(std::move(impl));
+    }
+    SetHandleInformation(impl->out_read, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(impl->err_read, HANDLE_FLAG_INHERIT, 0);
     HANDLE in = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ, &sa,
                             OPEN_EXISTING, 0, nullptr);
 
@@ -148,37 +178,47 @@ RunResult RunProgram(const std::string& exe,
     const BOOL started = CreateProcessW(
         wexe.c_str(), cmd_buf.data(), nullptr, nullptr, TRUE,
         CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, env_block.data(),
-        wcwd.c_str(), &si, &pi);
+        wcwd.c_str(), &si, &impl->pi);
     if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
     CloseHandle(out_write);
     CloseHandle(err_write);
     if (!started) {
-      CloseHandle(out_read);
-      CloseHandle(err_read);
-      return result;
+      CloseHandle(impl->out_read);
+      CloseHandle(impl->err_read);
+      impl->out_read = impl->err_read = nullptr;
+      impl->pi = PROCESS_INFORMATION{};
+      return std::make_unique<StartedProgram>(std::move(impl));
     }
   }
+  impl->out_reader = std::thread(Drain, impl->out_read, &impl->out);
+  impl->err_reader = std::thread(Drain, impl->err_read, &impl->err);
+  return std::make_unique<StartedProgram>(std::move(impl));
+}
 
-  std::thread out_reader(Drain, out_read, &result.out);
-  std::thread err_reader(Drain, err_read, &result.err);
+RunResult StartedProgram::Wait(int timeout_seconds) {
+  RunResult result;
+  if (impl_->pi.hProcess == nullptr || impl_->waited) return result;
   const DWORD limit_ms = timeout_seconds > 0
                              ? static_cast<DWORD>(timeout_seconds) * 1000
                              : INFINITE;
-  if (WaitForSingleObject(pi.hProcess, limit_ms) == WAIT_TIMEOUT) {
+  if (WaitForSingleObject(impl_->pi.hProcess, limit_ms) == WAIT_TIMEOUT) {
     // The program alone, as on POSIX; the readers then see its pipes close.
-    TerminateProcess(pi.hProcess, 128 + 9);
-    WaitForSingleObject(pi.hProcess, INFINITE);
+    TerminateProcess(impl_->pi.hProcess, 128 + 9);
+    WaitForSingleObject(impl_->pi.hProcess, INFINITE);
     result.timed_out = true;
   }
-  out_reader.join();
-  err_reader.join();
-  CloseHandle(out_read);
-  CloseHandle(err_read);
+  impl_->waited = true;
+  impl_->out_reader.join();
+  impl_->err_reader.join();
+  CloseHandle(impl_->out_read);
+  CloseHandle(impl_->err_read);
+  result.out = impl_->out;
+  result.err = impl_->err;
   DWORD code = 0;
-  if (GetExitCodeProcess(pi.hProcess, &code))
+  if (GetExitCodeProcess(impl_->pi.hProcess, &code))
     result.exit_code = static_cast<int>(code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  CloseHandle(impl_->pi.hThread);
+  CloseHandle(impl_->pi.hProcess);
   return result;
 }
 
@@ -190,4 +230,12 @@ RunResult RunProgramAs(const ChildSetup& setup, const std::string& exe,
   // Neither a file-size limit nor another user is set up here.
   if (setup.file_size_limit >= 0 || setup.user_id >= 0) return RunResult();
   return RunProgram(exe, args, cwd, env, timeout_seconds);
+}
+
+RunResult RunProgram(const std::string& exe,
+                     const std::vector<std::string>& args,
+                     const std::string& cwd,
+                     const std::vector<std::string>& env,
+                     int timeout_seconds) {
+  return StartProgram(exe, args, cwd, env)->Wait(timeout_seconds);
 }

@@ -8,12 +8,13 @@
 #include <vector>
 
 // Adds to `*env` what makes a run's downloader append each argument list it
-// is given to `argsLog` (on POSIX wrappers of wget and curl written into
-// `binDir` and put first on the PATH; on Windows the stand-in's own FLORRIN_WGET_ARGS), and
-// its temporary files go into `tmpDir`. False, with the reason in `*why`,
-// when that cannot be arranged.
+// is given to `argsLog` and its whole environment to `envLog` (on POSIX
+// wrappers of wget and curl written into `binDir` and put first on the
+// PATH; on Windows the stand-ins' own FLORRIN_WGET_ARGS and
+// FLORRIN_STAND_IN_ENV), and its temporary files go into `tmpDir`. False,
+// with the reason in `*why`, when that cannot be arranged.
 bool WatchDownloader(const std::string& binDir, const std::string& argsLog,
-                     const std::string& tmpDir, std::vector<std::string>* env,
-                     std::string* why);
+                     const std::string& envLog, const std::string& tmpDir,
+                     std::vector<std::string>* env, std::string* why);
 
 #endif  // FLORRIN_TESTS_E2E_WEB_DOWNLOADER_WATCH_H_

@@ -23,8 +23,8 @@ std::string FindOnPath(const std::string& name) {
 }  // namespace
 
 bool WatchDownloader(const std::string& binDir, const std::string& argsLog,
-                     const std::string& tmpDir, std::vector<std::string>* env,
-                     std::string* why) {
+                     const std::string& envLog, const std::string& tmpDir,
+                     std::vector<std::string>* env, std::string* why) {
   // Both downloaders, whichever the run picks.
   int wrapped = 0;
   for (const std::string name : {"wget", "curl"}) {
@@ -32,8 +32,9 @@ bool WatchDownloader(const std::string& binDir, const std::string& argsLog,
     if (program.empty()) continue;
     const std::string wrapper = binDir + "/" + name;
     WriteFile(wrapper, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + argsLog +
-                           "'\necho >> '" + argsLog + "'\nexec '" + program +
-                           "' \"$@\"\n");
+                           "'\necho >> '" + argsLog + "'\n/usr/bin/env >> '" +
+                           envLog + "'\necho >> '" + envLog + "'\nexec '" +
+                           program + "' \"$@\"\n");
     std::filesystem::permissions(wrapper, std::filesystem::perms::owner_all);
     ++wrapped;
   }

@@ -2,11 +2,7 @@
 // modes), a user's downloader settings, and search pages that point
 // elsewhere: each ends in the command's usual failure marker, in bounded
 // time, with no partial file, no log and no downloader left behind.
-#include <dirent.h>
-#include <unistd.h>
-
-#include <climits>
-
+#include "processes_posix.h"
 #include "web_e2e_fixture.h"
 
 using Files_ = std::vector<std::string>;
@@ -18,25 +14,8 @@ class HostileSiteTest : public WebE2eTest {
     return {"FLORRIN_DOWNLOAD_TIMEOUT=" + std::to_string(seconds)};
   }
 
-  // The processes whose current folder is the test's folder: a downloader
-  // left running would be one of them (florrin itself has been waited for).
   std::vector<std::string> ProcessesInFolder() {
-    std::vector<std::string> found;
-    DIR* proc = opendir("/proc");
-    if (proc == nullptr) return found;
-    while (dirent* e = readdir(proc)) {
-      const std::string pid = e->d_name;
-      if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-      char target[PATH_MAX];
-      const std::string link = "/proc/" + pid + "/cwd";
-      const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
-      if (n <= 0) continue;
-      if (std::string(target, static_cast<size_t>(n)) == dir_.path()) {
-        found.push_back(pid + " " + ReadFile("/proc/" + pid + "/cmdline"));
-      }
-    }
-    closedir(proc);
-    return found;
+    return ProcessesWorkingIn(dir_.path());
   }
 };
 
@@ -74,14 +53,43 @@ TEST_F(HostileSiteTest, PosterThatDripsLeavesTheRecordWithoutPoster) {
 
 TEST_F(HostileSiteTest, TitlePageCutShortOnEveryTryIsNotStored) {
   MakeDb();
-  WriteWgetrc("waitretry = 0\n");  // no pause between the tries
+  // A user's settings that ask for more tries, without a pause between.
+  WriteWgetrc("tries = 5\nwaitretry = 0\n");
   ExpectRun({"-u", "Harbour", "www.imdb.com/cut/title/tt0100001/"},
             "!error! Connection error.");
   EXPECT_EQ(kHeader, Db());
   EXPECT_EQ((Files_{"db"}), Files());
-  // The downloader tried again after the cut: its log shows a "200 OK" line
-  // for each try, but no completed download.
-  EXPECT_LE(2u, Requests().size());
+  // Sent once: a page cut short is a failed download, not tried again.
+  EXPECT_EQ((Files_{"www.imdb.com/cut/title/tt0100001/"}), Requests());
+}
+
+TEST_F(HostileSiteTest, AServiceRequestCutShortIsSentOnce) {
+  // Each request counts against the service's limit; only a "429" answer
+  // is asked again.
+  WriteWgetrc("tries = 5\nwaitretry = 0\n");
+  const std::vector<std::string> env = {
+      "FLORRIN_TMDB_API=http://api.tmdb.test/cut/3",
+      "FLORRIN_TMDB_TOKEN=test-token-7f3a"};
+  const struct {
+    std::vector<std::string> args;
+    const char* out;
+    const char* request;
+  } kCases[] = {
+      {{"-ps", "Inception"}, "!download error! !error!",
+       "api.tmdb.test/cut/3/search/movie?query=Inception&include_adult=false"
+       "&language=en-US"},
+      {{"-u", "Inception", "/movie/27205"}, "!error! Connection error.",
+       "api.tmdb.test/cut/3/movie/27205?append_to_response=credits"
+       "&language=en-US"},
+  };
+  for (const auto& c : kCases) {
+    MakeDb();
+    ClearRequests();
+    ExpectRun(c.args, c.out, env);
+    EXPECT_EQ(kHeader, Db());
+    EXPECT_EQ((Files_{"db"}), Files());
+    EXPECT_EQ((Files_{c.request}), Requests());
+  }
 }
 
 TEST_F(HostileSiteTest, SearchLinkToAnotherHostIsNothingFound) {

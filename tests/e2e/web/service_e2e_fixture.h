@@ -4,6 +4,7 @@
 #ifndef FLORRIN_TESTS_E2E_WEB_SERVICE_E2E_FIXTURE_H_
 #define FLORRIN_TESTS_E2E_WEB_SERVICE_E2E_FIXTURE_H_
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,18 @@ inline const char kInceptionList[] =
     "/movie/973484 || Inception: The Cobol Job (2010) | /movie/64956 || WWA "
     "The Inception (2001) | /movie/250845 || Bikini Inception (2015) | "
     "/movie/542438 || ";
+
+// Every file under `folder` whose bytes hold `secret`.
+inline std::vector<std::string> FilesHolding(const std::string& folder,
+                                             const std::string& secret) {
+  std::vector<std::string> found;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!e.is_regular_file()) continue;
+    if (ReadFile(e.path().string()).find(secret) != std::string::npos)
+      found.push_back(e.path().string());
+  }
+  return found;
+}
 
 class ServiceE2eTest : public WebE2eTest {
  protected:

@@ -1,7 +1,9 @@
 // "--printsearch", "--autoadd" and "--urladd" through the movie service: the
 // real downloader reaches the API stand-in of the local site
 // (api.tmdb.test, image.tmdb.test; see tests/site/site.py).
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "downloader_watch.h"
 #include "service_e2e_fixture.h"
@@ -221,25 +223,80 @@ TEST_F(ServiceE2eTest, TheFailureLogSaysWhyWithoutTheSecret) {
   EXPECT_TRUE(lines == first + rest || lines == first + message + rest) << lines;
 }
 
-// Every file under `folder` whose bytes hold `secret`.
-std::vector<std::string> FilesHolding(const std::string& folder,
-                                      const std::string& secret) {
-  std::vector<std::string> found;
-  for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
-    if (!e.is_regular_file()) continue;
-    if (ReadFile(e.path().string()).find(secret) != std::string::npos)
-      found.push_back(e.path().string());
+TEST_F(ServiceE2eTest, AnswersAndPostersPastTheirSizeLimitsAreStoppedAndGone) {
+  const std::string log = home_.File("florrin.log");
+  const struct {
+    const char* what;
+    std::vector<std::string> args;
+    std::string credential;
+    const char* out;
+    std::string record;  // what the catalogue gains
+    std::vector<std::string> files;
+    const char* logged;
+  } kCases[] = {
+      {"an answer past 16 MiB", {"-u", "Big", "/movie/900016"},
+       std::string("FLORRIN_TMDB_TOKEN=") + kToken, "!error! Connection error.",
+       "", {"db"}, "the document passed the size limit of 16777216 bytes"},
+      {"an answer without end", {"-u", "Big", "/movie/900017"},
+       std::string("FLORRIN_TMDB_TOKEN=") + kToken, "!error! Connection error.",
+       "", {"db"}, "the document passed the size limit of 16777216 bytes"},
+      {"a title page past 16 MiB",
+       {"-u", "Big", "http://www.imdb.com/title/tt0100016/"}, "",
+       "!error! Connection error.", "", {"db"},
+       "the title page could not be downloaded"},
+      {"a poster of 18 MiB", {"-u", "Large", "/movie/900018"},
+       std::string("FLORRIN_TMDB_TOKEN=") + kToken, "!ok!",
+       Record("Large", {"", "", "", "", "", "90 min", "", "Large.jpg", "", "",
+                        ""}),
+       {"Large.jpg", "db"}, nullptr},
+      {"a poster without end", {"-u", "Flood", "/movie/900019"},
+       std::string("FLORRIN_TMDB_TOKEN=") + kToken, "!ok!",
+       Record("Flood", {"", "", "", "", "", "91 min", "", "", "", "", ""}),
+       {"db"}, "the document passed the size limit of 20971520 bytes"},
+  };
+  for (const auto& c : kCases) {
+    MakeDb();
+    std::filesystem::remove(log);
+    ExpectRun(c.args, c.out, Env({"FLORRIN_LOG=" + log}, c.credential));
+    EXPECT_EQ(kHeader + c.record, Db()) << c.what;
+    EXPECT_EQ(c.files, Files()) << c.what;
+    if (c.logged != nullptr) {
+      EXPECT_NE(std::string::npos, ReadFile(log).find(c.logged))
+          << c.what << ": " << ReadFile(log);
+    }
+    for (const std::string& file : c.files) {
+      if (file != "db") std::filesystem::remove(dir_.File(file));
+    }
   }
-  return found;
+}
+
+TEST_F(ServiceE2eTest, TwoSearchesAtOnceInOneFolderBothGetTheirAnswers) {
+  // The second starts while the first waits for its (late) answer; neither
+  // may take the other's answer for its own, or remove it.
+  RunResult first, second;
+  std::thread early([&] { first = Run({"-ps", "Slow"}, Env()); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  second = Run({"-ps", "Slow"}, Env());
+  early.join();
+  for (const RunResult* r : {&first, &second}) {
+    EXPECT_EQ(InCodePage(kInceptionList), r->out);
+    EXPECT_EQ("", r->err);
+    EXPECT_EQ(0, r->exit_code);
+  }
+  EXPECT_EQ(Files_{}, Files());
+  EXPECT_EQ(2u, Requests().size());
 }
 
 TEST_F(ServiceE2eTest, TheSecretIsNeitherOnACommandLineNorInAnyFileLeftBehind) {
   TempDir bin, tmp;
   const std::string args = bin.File("args.log");
+  const std::string environment = bin.File("env.log");
   const std::string log = home_.File("florrin.log");
   std::vector<std::string> env = {"FLORRIN_LOG=" + log};
   std::string why;
-  ASSERT_TRUE(WatchDownloader(bin.path(), args, tmp.path(), &env, &why)) << why;
+  ASSERT_TRUE(WatchDownloader(bin.path(), args, environment, tmp.path(), &env,
+                              &why))
+      << why;
   for (const std::string& credential :
        {std::string("FLORRIN_TMDB_TOKEN=") + kToken, std::string("FLORRIN_TMDB_KEY=") + kKey}) {
     const std::string secret = credential.substr(credential.find('=') + 1);
@@ -250,10 +307,14 @@ TEST_F(ServiceE2eTest, TheSecretIsNeitherOnACommandLineNorInAnyFileLeftBehind) {
     ExpectRun({"-u", "X", "/movie/404404"}, "!error! Connection error.", Env(env, credential));
     EXPECT_NE("<missing>", ReadFile(args)) << "the downloader was not run";
     EXPECT_EQ(std::string::npos, ReadFile(args).find(secret)) << ReadFile(args);
+    // Nor in its environment.
+    EXPECT_NE("<missing>", ReadFile(environment));
+    EXPECT_EQ(std::string::npos, ReadFile(environment).find(secret));
     EXPECT_EQ(Files_{}, FilesHolding(dir_.path(), secret));
     EXPECT_EQ(Files_{}, FilesHolding(home_.path(), secret));
     EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
     std::filesystem::remove(args);
+    std::filesystem::remove(environment);
     std::filesystem::remove(dir_.File("Inception.jpg"));
     std::filesystem::remove(dir_.File("Dream.jpg"));
   }

@@ -49,13 +49,20 @@ class WebE2eTest : public ::testing::Test {
   // RunProgram takes them). A run that outlasts `kWatchdogSeconds` is killed.
   RunResult Run(const std::vector<std::string>& args,
                 const std::vector<std::string>& env = {}) {
+    return RunProgram(FLORRIN_EXE, args, dir_.path(), RunEnvironment(env),
+                      kWatchdogSeconds);
+  }
+
+  // The environment entries Run gives florrin, `env` on top (as RunProgram
+  // takes them).
+  std::vector<std::string> RunEnvironment(const std::vector<std::string>& env) {
     std::vector<std::string> all = site_->DownloaderEnvironment();
     for (const std::string& e : WithoutUserSettings(home_.path()))
       all.push_back(e);
     all.push_back("WGETRC");
     all.push_back("FLORRIN_DOWNLOAD_TIMEOUT");
     all.insert(all.end(), env.begin(), env.end());
-    return RunProgram(FLORRIN_EXE, args, dir_.path(), all, kWatchdogSeconds);
+    return all;
   }
 
   // Runs florrin and checks the parts every run shares: the exact output,
