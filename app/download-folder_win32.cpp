@@ -4,6 +4,7 @@
 #include <sddl.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -78,22 +79,36 @@ DownloadFolder::DownloadFolder() {
 }
 
 DownloadFolder::~DownloadFolder() {
-  std::wstring path;
-  if (sPath_.empty() || !Widen(sPath_, &path)) return;
+  if (sPath_.empty()) return;
+  // The names are put together in a buffer of its own, with room for the
+  // folder's path (the temporary folder's, at most MAX_PATH, and a short
+  // name) and a file name: the folder goes also when a command ends for want
+  // of memory, and a destructor must not throw.
+  wchar_t path[2 * MAX_PATH + 80];
+  const int iLen =
+      MultiByteToWideChar(CP_ACP, 0, sPath_.data(),
+                          static_cast<int>(sPath_.size()), path, MAX_PATH + 64);
+  if (iLen <= 0) return;
   // The downloader may have left files of its own beside ours; everything in
   // the folder goes. Nothing in it is a folder.
+  wchar_t* const name = path + iLen + 1;
+  path[iLen] = L'\\';
+  name[0] = L'*';
+  name[1] = L'\0';
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+  HANDLE find = FindFirstFileW(path, &data);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      const std::wstring name = data.cFileName;
-      if (name != L"." && name != L"..") {
-        DeleteFileW((path + L"\\" + name).c_str());
+      if (wcscmp(data.cFileName, L".") != 0 &&
+          wcscmp(data.cFileName, L"..") != 0) {
+        wmemcpy(name, data.cFileName, wcslen(data.cFileName) + 1);
+        DeleteFileW(path);
       }
     } while (FindNextFileW(find, &data));
     FindClose(find);
   }
-  RemoveDirectoryW(path.c_str());
+  path[iLen] = L'\0';
+  RemoveDirectoryW(path);
 }
 
 sString DownloadFolder::File(const char* name) const {
