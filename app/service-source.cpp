@@ -198,3 +198,11 @@ bool ServiceSource::FetchPoster(const sString& sURL, const sString& sFile) {
   log_(sURL + ": the poster: " + Outcome(r, sString()));
   return false;
 }
+
+std::vector<sString> ServiceSource::SearchFiles() const {
+  return {kServiceAnswerFile};
+}
+
+std::vector<sString> ServiceSource::ImportFiles() const {
+  return {kServiceAnswerFile, "tempout"};
+}
