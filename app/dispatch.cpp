@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <new>
+#include <string_view>
 #include <system_error>
 
 #include "catalogue-lock.h"
@@ -61,13 +63,13 @@ constexpr char kUsage[] =
 
 constexpr char kVersion[] = "florrin " FLORRIN_VERSION "\n";
 
-// "--help", "-h" and "--version" alone; with any argument they are unknown
-// words like every other.
-bool AnswerAboutItself(const std::vector<sString>& words) {
-  if (words.size() != 1) return false;
+// "--help", "-h" and "--version" alone (`sWord` followed by `iArgs` more
+// words); with any argument they are unknown words like every other.
+bool AnswerAboutItself(std::string_view sWord, size_t iArgs) {
+  if (iArgs != 0) return false;
   const char* sText = nullptr;
-  if (words[0] == "--help" || words[0] == "-h") sText = kUsage;
-  if (words[0] == "--version") sText = kVersion;
+  if (sWord == "--help" || sWord == "-h") sText = kUsage;
+  if (sWord == "--version") sText = kVersion;
   if (sText == nullptr) return false;
   Print(sText);
   return true;
@@ -76,62 +78,83 @@ bool AnswerAboutItself(const std::vector<sString>& words) {
 // In the order the dispatcher tests them. Words are only recognised with
 // their own argument count.
 const CommandRow kCommands[] = {
-    {"-n", "--new", 0, Locking::kNoCatalogue, "!error!",
+    {"-n", "--new", 0, Locking::kNoCatalogue,
+     "!error!", "!error!",
      [](const sString*) { fNew(); }},
-    {"-l", "--list", 0, Locking::kNone, "", [](const sString*) { fList(); }},
-    {"-lbn", "--listbyname", 0, Locking::kNone, "",
+    {"-l", "--list", 0, Locking::kNone,
+     "", "!error!",
+     [](const sString*) { fList(); }},
+    {"-lbn", "--listbyname", 0, Locking::kNone,
+     "", "!error!",
      [](const sString*) { fListByName(); }},
-    {"-d", "--del", 1, Locking::kCatalogue, "!error!",
+    {"-d", "--del", 1, Locking::kCatalogue,
+     "!error!", "!error!",
      [](const sString* p) { fDel(p[0]); }},
-    {"-t", "--autoadd", 1, Locking::kCatalogue, "!error!",
+    {"-t", "--autoadd", 1, Locking::kCatalogue,
+     "!error!", "!error!",
      [](const sString* p) { fAutoAdd(p[0]); }},
-    {"-pr", "--printrec", 1, Locking::kNone, "",
+    {"-pr", "--printrec", 1, Locking::kNone,
+     "", "!error!",
      [](const sString* p) { fPrintRec(p[0]); }},
-    {"-ps", "--printsearch", 1, Locking::kWorkFiles, "!download error! !error!",
+    {"-ps", "--printsearch", 1, Locking::kWorkFiles,
+     "!download error! !error!", "!download error! !error!",
      [](const sString* p) { fPrintImdbSearch(p[0]); }},
-    {"-ht", "--html", 1, Locking::kNone, "",
+    {"-ht", "--html", 1, Locking::kNone,
+     "", "!error!",
      [](const sString* p) { fHtml(p[0]); }},
-    {"-g", "--get", 2, Locking::kNone, "",
+    {"-g", "--get", 2, Locking::kNone,
+     "", "!error!",
      [](const sString* p) { fGet(p[0], p[1]); }},
     {"-u", "--urladd", 2, Locking::kCatalogue,
-     "!error! Could not open DataBase.",
+     "!error! Could not open DataBase.", "!error! Could not add to DataBase.",
      [](const sString* p) { fUrlAdd(p[0], p[1]); }},
-    {"-fl", "--filter", 2, Locking::kNone, "",
+    {"-fl", "--filter", 2, Locking::kNone,
+     "", "!error!",
      [](const sString* p) { fFilter(p[0], p[1]); }},
-    {"-e", "--edit", 3, Locking::kCatalogue, "!error!",
+    {"-e", "--edit", 3, Locking::kCatalogue,
+     "!error!", "!error!",
      [](const sString* p) { fEdit(p[0], p[1], p[2]); }},
-    {"-a", "--add", 12, Locking::kCatalogue, "!error!",
+    {"-a", "--add", 12, Locking::kCatalogue,
+     "!error!", "!error!",
      [](const sString* p) {
        fAdd(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10],
             p[11]);
      }},
-    {"-r", "--refresh", 1, Locking::kCatalogue, "!error!",
+    {"-r", "--refresh", 1, Locking::kCatalogue,
+     "!error!", "!error!",
      [](const sString* p) { fRefresh(p[0], sString()); }},
-    {"-r", "--refresh", 2, Locking::kCatalogue, "!error!",
+    {"-r", "--refresh", 2, Locking::kCatalogue,
+     "!error!", "!error!",
      [](const sString* p) { fRefresh(p[0], p[1]); }},
-    {"-x", "--export", 1, Locking::kNone, "",
+    {"-x", "--export", 1, Locking::kNone,
+     "", "!error!",
      [](const sString* p) { fExport(p[0]); }},
     // The import takes the lock itself: for the whole import when it makes
     // no requests, for each append only when it does, so that a calling
     // program's changes never wait for the network.
-    {"-i", "--import", 1, Locking::kNone, "",
+    {"-i", "--import", 1, Locking::kNone,
+     "", "!error!",
      [](const sString* p) { fImport(p[0]); }},
     {"-c", "--change", 12, Locking::kCatalogue,
-     "!error! Could not open DataBase.",
+     "!error! Could not open DataBase.", "!error! Could not change record.",
      [](const sString* p) {
        fChangeRec(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9],
                   p[10], p[11]);
      }},
 };
 
-}  // namespace
-
-const CommandRow* FindCommand(const sString& sWord, int iArgs) {
+const CommandRow* FindRow(std::string_view sWord, int iArgs) {
   for (const CommandRow& row : kCommands) {
     if (row.iArgs == iArgs && (sWord == row.sShort || sWord == row.sLong))
       return &row;
   }
   return nullptr;
+}
+
+}  // namespace
+
+const CommandRow* FindCommand(const sString& sWord, int iArgs) {
+  return FindRow(sWord, iArgs);
 }
 
 namespace {
@@ -165,16 +188,7 @@ std::unique_ptr<CatalogueLock> LockCatalogue() {
   return nullptr;
 }
 
-void Run(const std::vector<sString>& words) {
-  if (AnswerAboutItself(words)) return;
-  const CommandRow* pRow =
-      words.empty() ? nullptr
-                    : FindCommand(words[0], static_cast<int>(words.size()) - 1);
-  if (pRow == nullptr) {
-    ShowHelp();
-    return;
-  }
-  const sString* pArgs = words.data() + 1;
+void RunRow(const CommandRow* pRow, const sString* pArgs) {
   // Without a catalogue nothing needs a lock: a change is refused at once
   // (a catalogue that turns up later is not this run's to change), and a
   // search only writes its page; a lock file would only be left behind.
@@ -208,9 +222,40 @@ void Run(const std::vector<sString>& words) {
   pRow->run(pArgs);
 }
 
+void Run(const std::vector<sString>& words) {
+  if (!words.empty() && AnswerAboutItself(words[0], words.size() - 1)) return;
+  const CommandRow* pRow =
+      words.empty() ? nullptr
+                    : FindCommand(words[0], static_cast<int>(words.size()) - 1);
+  if (pRow == nullptr) {
+    ShowHelp();
+    return;
+  }
+  try {
+    RunRow(pRow, words.data() + 1);
+  } catch (const std::bad_alloc&) {
+    // The files and the lock were let go on the way out; what was printed
+    // is no answer.
+    DiscardOutput();
+    Print(pRow->sOutOfMemory);
+  }
+}
+
 }  // namespace
 
 void Dispatch(const std::vector<sString>& words) {
   Run(words);
+  FlushOutput();
+}
+
+void RefuseForWantOfMemory(std::string_view sWord, int iArgs) {
+  if (iArgs < 0 || !AnswerAboutItself(sWord, static_cast<size_t>(iArgs))) {
+    const CommandRow* pRow = iArgs < 0 ? nullptr : FindRow(sWord, iArgs);
+    if (pRow != nullptr) {
+      Print(pRow->sOutOfMemory);
+    } else {
+      ShowHelp();
+    }
+  }
   FlushOutput();
 }

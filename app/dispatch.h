@@ -2,6 +2,7 @@
 #ifndef FLORRIN_APP_DISPATCH_H_
 #define FLORRIN_APP_DISPATCH_H_
 
+#include <string_view>
 #include <vector>
 
 #include "lmr.h"
@@ -30,6 +31,8 @@ struct CommandRow {
   // catalogue that cannot be opened, printed when a kCatalogue command
   // finds no catalogue, or when a locked command cannot have the lock.
   const char* sRefused;
+  // What the command prints when memory runs out: its failure marker.
+  const char* sOutOfMemory;
   // Calls the handler with the iArgs words after the command word.
   void (*run)(const sString* pArgs);
 };
@@ -45,6 +48,15 @@ const CommandRow* FindCommand(const sString& sWord, int iArgs);
 // when no row matches (no words, an unknown word, or a word given with a
 // count its row does not have). Then writes what was
 // printed to standard output (FlushOutput), after the lock has been released.
+// A command that runs out of memory (std::bad_alloc) prints its row's
+// failure marker instead of anything it had printed; it has changed nothing,
+// since every change is made whole or not at all.
 void Dispatch(const std::vector<sString>& words);
+
+// Answers a command line that could not even be taken into memory: the
+// failure marker of the row that the command word `sWord` with `iArgs`
+// arguments names, else what Dispatch answers such a line without running
+// any command. Then flushes the output.
+void RefuseForWantOfMemory(std::string_view sWord, int iArgs);
 
 #endif  // FLORRIN_APP_DISPATCH_H_

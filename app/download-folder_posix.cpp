@@ -123,16 +123,18 @@ DownloadFolder::DownloadFolder() {
 DownloadFolder::~DownloadFolder() {
   if (sPath_.empty()) return;
   // The downloader may have left files of its own beside ours; everything in
-  // the folder goes. Nothing in it is a folder.
-  std::vector<sString> names;
+  // the folder goes. Nothing in it is a folder. No memory is asked for here:
+  // the folder goes also when a command ends for want of memory, and a
+  // destructor must not throw.
   if (DIR* dir = opendir(sPath_.c_str())) {
+    const int fd = dirfd(dir);
     while (dirent* entry = readdir(dir)) {
-      const sString name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
+      if (std::strcmp(entry->d_name, ".") != 0 &&
+          std::strcmp(entry->d_name, "..") != 0)
+        unlinkat(fd, entry->d_name, 0);
     }
     closedir(dir);
   }
-  for (const sString& name : names) unlink((sPath_ + "/" + name).c_str());
   rmdir(sPath_.c_str());
 }
 

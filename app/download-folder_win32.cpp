@@ -4,6 +4,7 @@
 #include <sddl.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -165,8 +166,16 @@ DownloadFolder::DownloadFolder() {
 }
 
 DownloadFolder::~DownloadFolder() {
-  std::wstring path;
-  if (sPath_.empty() || !Widen(sPath_, &path)) return;
+  if (sPath_.empty()) return;
+  // The names are put together in a buffer of its own, with room for the
+  // folder's path (the temporary folder's, at most MAX_PATH, and a short
+  // name) and a file name: the folder goes also when a command ends for want
+  // of memory, and a destructor must not throw.
+  wchar_t path[2 * MAX_PATH + 80];
+  const int iLen =
+      MultiByteToWideChar(CP_ACP, 0, sPath_.data(),
+                          static_cast<int>(sPath_.size()), path, MAX_PATH + 64);
+  if (iLen <= 0) return;
   // The downloader may have left files of its own beside ours; everything in
   // the folder goes. Nothing in it is a folder.
   RemoveFolder(path);

@@ -1,6 +1,7 @@
 // Florrin: a movie catalogue run one command at a time. The printed text is
 // the only result; the exit status is always 0.
 #include <csignal>
+#include <new>
 #include <vector>
 
 #include "dispatch.h"
@@ -13,7 +14,12 @@ int main(int argc, char* argv[]) {
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
   std::vector<sString> words;
-  for (int i = 1; i < argc; ++i) words.emplace_back(argv[i]);
+  try {
+    for (int i = 1; i < argc; ++i) words.emplace_back(argv[i]);
+  } catch (const std::bad_alloc&) {
+    RefuseForWantOfMemory(argc > 1 ? argv[1] : "", argc - 2);
+    return 0;
+  }
   Dispatch(words);
   return 0;
 }

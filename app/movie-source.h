@@ -71,6 +71,13 @@ class MovieSource {
   // Downloads the poster at `sURL` into the file `sFile`. True when it was
   // saved; on false no `sFile` is left.
   virtual bool FetchPoster(const sString& sURL, const sString& sFile) = 0;
+
+  // The files in the current folder that Search, and that Details and
+  // FetchPoster (besides the poster file they are given), may remove or
+  // replace. A command does not start where one of them is the catalogue's
+  // own file.
+  virtual std::vector<sString> SearchFiles() const = 0;
+  virtual std::vector<sString> ImportFiles() const = 0;
 };
 
 #endif  // FLORRIN_APP_MOVIE_SOURCE_H_

@@ -4,8 +4,9 @@
 
 #include <charconv>
 #include <cstdint>
+#include <utility>
 
-#include <nlohmann/json.hpp>
+#include "json-pick.h"
 
 namespace {
 
@@ -14,10 +15,46 @@ using Json = nlohmann::json;
 // The cast entries a record keeps.
 const int kMaxCast = 15;
 
-// Parses without exceptions: a body that is not JSON gives a discarded value.
-Json Parse(std::string_view sBody) {
-  return Json::parse(sBody.begin(), sBody.end(), nullptr,
-                     /*allow_exceptions=*/false);
+// What each reader keeps of its answer (see json-pick.h); the rest of an
+// answer is dropped as it is read.
+const JsonShape kLeaf{};
+const JsonShape kResult{{{"id", &kLeaf},
+                         {"title", &kLeaf},
+                         {"original_title", &kLeaf},
+                         {"release_date", &kLeaf}}};
+const JsonShape kResults{{}, &kResult};
+const JsonShape kSearchAnswer{{{"results", &kResults}}};
+
+const JsonShape kFound{{{"id", &kLeaf}}};
+const JsonShape kFoundList{{}, &kFound};
+const JsonShape kFindAnswer{{{"movie_results", &kFoundList}}};
+
+const JsonShape kCrewMember{{{"job", &kLeaf}, {"name", &kLeaf}}};
+const JsonShape kCrew{{}, &kCrewMember};
+const JsonShape kCastMember{{{"name", &kLeaf}, {"character", &kLeaf}}};
+const JsonShape kCastList{{}, &kCastMember};
+const JsonShape kCredits{{{"crew", &kCrew}, {"cast", &kCastList}}};
+const JsonShape kGenre{{{"name", &kLeaf}}};
+const JsonShape kGenres{{}, &kGenre};
+const JsonShape kMovieAnswer{{{"id", &kLeaf},
+                              {"overview", &kLeaf},
+                              {"tagline", &kLeaf},
+                              {"vote_count", &kLeaf},
+                              {"vote_average", &kLeaf},
+                              {"release_date", &kLeaf},
+                              {"runtime", &kLeaf},
+                              {"poster_path", &kLeaf},
+                              {"credits", &kCredits},
+                              {"genres", &kGenres}}};
+
+const JsonShape kErrorBody{{{"status_message", &kLeaf}}};
+
+// Reads what `shape` keeps of `sBody`; a body that is no answer at all (not
+// JSON, too deep, a value too long) gives null, which has no members.
+Json Parse(std::string_view sBody, const JsonShape& shape) {
+  Json value;
+  ParsePicked(sBody, shape, &value);
+  return value;
 }
 
 // The member `sKey` of the object `j`, or null when `j` is no object or has
@@ -28,11 +65,33 @@ const Json* Member(const Json& j, const char* sKey) {
   return it == j.end() ? nullptr : &*it;
 }
 
+Json* Member(Json& j, const char* sKey) {
+  return const_cast<Json*>(Member(static_cast<const Json&>(j), sKey));
+}
+
+// Each line break of `*pText` made one space, and every other control
+// byte but tab a space too, in place.
+void MakeOneLine(sString* pText) {
+  sString& s = *pText;
+  size_t iOut = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
+    const bool bControl = static_cast<unsigned char>(c) < 0x20 && c != '\t';
+    s[iOut++] = bControl ? ' ' : c;
+  }
+  s.resize(iOut);
+}
+
 // The text of member `sKey`, made one line; empty when it is not a string.
-sString Text(const Json& j, const char* sKey) {
-  const Json* m = Member(j, sKey);
+// The text is taken out of `j` rather than copied: an answer's texts may
+// add up to most of its size, and each is read once.
+sString Text(Json& j, const char* sKey) {
+  Json* m = Member(j, sKey);
   if (m == nullptr || !m->is_string()) return sString();
-  return OneLine(m->get_ref<const std::string&>());
+  sString sText = std::move(m->get_ref<std::string&>());
+  MakeOneLine(&sText);
+  return sText;
 }
 
 // A whole number of member `sKey` that is 0 or more, into `*pValue`.
@@ -73,11 +132,11 @@ bool IsPlainPath(const sString& sPath) {
   return sPath.find("..") == sString::npos;
 }
 
-sString Director(const Json& movie) {
-  const Json* crew = Member(movie, "credits");
+sString Director(Json& movie) {
+  Json* crew = Member(movie, "credits");
   crew = crew == nullptr ? nullptr : Member(*crew, "crew");
   if (crew == nullptr || !crew->is_array()) return sString();
-  for (const Json& member : *crew) {
+  for (Json& member : *crew) {
     const Json* job = Member(member, "job");
     if (job != nullptr && job->is_string() &&
         job->get_ref<const std::string&>() == "Director")
@@ -86,13 +145,13 @@ sString Director(const Json& movie) {
   return sString();
 }
 
-sString Cast(const Json& movie) {
-  const Json* cast = Member(movie, "credits");
+sString Cast(Json& movie) {
+  Json* cast = Member(movie, "credits");
   cast = cast == nullptr ? nullptr : Member(*cast, "cast");
   if (cast == nullptr || !cast->is_array()) return sString();
   sString sAct;
   int iTaken = 0;
-  for (const Json& actor : *cast) {
+  for (Json& actor : *cast) {
     if (iTaken == kMaxCast) break;
     const sString sName = Text(actor, "name");
     if (sName.empty()) continue;
@@ -104,11 +163,11 @@ sString Cast(const Json& movie) {
   return sAct;
 }
 
-sString Genres(const Json& movie) {
-  const Json* genres = Member(movie, "genres");
+sString Genres(Json& movie) {
+  Json* genres = Member(movie, "genres");
   if (genres == nullptr || !genres->is_array()) return sString();
   sString sGen;
-  for (const Json& genre : *genres) {
+  for (Json& genre : *genres) {
     const sString sName = Text(genre, "name");
     if (!sName.empty()) sGen += " - " + sName;
   }
@@ -132,14 +191,8 @@ sString Runtime(const Json& movie) {
 }  // namespace
 
 sString OneLine(std::string_view sText) {
-  sString sLine;
-  sLine.reserve(sText.size());
-  for (size_t i = 0; i < sText.size(); ++i) {
-    const char c = sText[i];
-    if (c == '\r' && i + 1 < sText.size() && sText[i + 1] == '\n') continue;
-    const bool bControl = static_cast<unsigned char>(c) < 0x20 && c != '\t';
-    sLine += bControl ? ' ' : c;
-  }
+  sString sLine(sText);
+  MakeOneLine(&sLine);
   return sLine;
 }
 
@@ -156,10 +209,10 @@ sString FormatRate(double dAverage) {
 bool ReadSearchAnswer(std::string_view sBody,
                       std::vector<ServiceMatch>* pMatches) {
   pMatches->clear();
-  const Json answer = Parse(sBody);
-  const Json* results = Member(answer, "results");
+  Json answer = Parse(sBody, kSearchAnswer);
+  Json* results = Member(answer, "results");
   if (results == nullptr || !results->is_array()) return false;
-  for (const Json& result : *results) {
+  for (Json& result : *results) {
     uint64_t iId = 0;
     if (!Count(result, "id", &iId)) continue;
     ServiceMatch match;
@@ -173,7 +226,7 @@ bool ReadSearchAnswer(std::string_view sBody,
 }
 
 bool ReadFindAnswer(std::string_view sBody, sString* pId) {
-  const Json answer = Parse(sBody);
+  const Json answer = Parse(sBody, kFindAnswer);
   const Json* movies = Member(answer, "movie_results");
   if (movies == nullptr || !movies->is_array()) return false;
   for (const Json& movie : *movies) {
@@ -187,7 +240,7 @@ bool ReadFindAnswer(std::string_view sBody, sString* pId) {
 }
 
 bool ReadMovieAnswer(std::string_view sBody, ServiceMovie* pMovie) {
-  const Json movie = Parse(sBody);
+  Json movie = Parse(sBody, kMovieAnswer);
   uint64_t iId = 0;
   if (!Count(movie, "id", &iId)) return false;
   ServiceMovie m;
@@ -209,5 +262,6 @@ bool ReadMovieAnswer(std::string_view sBody, ServiceMovie* pMovie) {
 }
 
 sString ReadStatusMessage(std::string_view sBody) {
-  return Text(Parse(sBody), "status_message");
+  Json body = Parse(sBody, kErrorBody);
+  return Text(body, "status_message");
 }

@@ -131,12 +131,15 @@ SearchAnswer ServiceSource::Search(const sString& sTitle) {
                    "&include_adult=false";
   if (!sYear.empty()) sQuery += "&primary_release_year=" + sYear;
 
-  sString sBody;
-  if (!Ask(sQuery, &sBody)) return answer;
   std::vector<ServiceMatch> results;
-  if (!ReadSearchAnswer(sBody, &results)) {
-    log_(PublicAddress(sQuery) + ": the answer is no list of results");
-    return answer;
+  {
+    // The answer may be as large as the size cap: it goes once read.
+    sString sBody;
+    if (!Ask(sQuery, &sBody)) return answer;
+    if (!ReadSearchAnswer(sBody, &results)) {
+      log_(PublicAddress(sQuery) + ": the answer is no list of results");
+      return answer;
+    }
   }
   answer.bFetched = true;
   answer.bListed = !results.empty();
@@ -211,4 +214,12 @@ bool ServiceSource::FetchPoster(const sString& sURL, const sString& sFile) {
   std::remove(sFile.c_str());
   log_(sURL + ": the poster: " + Outcome(r, sString()));
   return false;
+}
+
+std::vector<sString> ServiceSource::SearchFiles() const {
+  return {kServiceAnswerFile};
+}
+
+std::vector<sString> ServiceSource::ImportFiles() const {
+  return {kServiceAnswerFile, "tempout"};
 }

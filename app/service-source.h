@@ -42,6 +42,11 @@ class ServiceSource : public MovieSource {
   // The poster, from the image server (no credential goes with it).
   bool FetchPoster(const sString& sURL, const sString& sFile) override;
 
+  // The answer file; for an import also wget's log of a plain download
+  // (the poster's), "tempout".
+  std::vector<sString> SearchFiles() const override;
+  std::vector<sString> ImportFiles() const override;
+
   // The address of the API request for `sPathAndQuery` (such as
   // "movie/603?append_to_response=credits") without the secret: the base,
   // "/", the path and query, then "language=...". What the failure log says.

@@ -62,3 +62,11 @@ bool SiteSource::FetchPoster(const sString& sURL, const sString& sFile) {
   log_(sURL + ": the poster could not be downloaded");
   return false;
 }
+
+std::vector<sString> SiteSource::SearchFiles() const {
+  return {kSearchFile, "tempout"};
+}
+
+std::vector<sString> SiteSource::ImportFiles() const {
+  return {kMovieFile, "tempout"};
+}

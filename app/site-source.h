@@ -28,6 +28,11 @@ class SiteSource : public MovieSource {
 
   bool FetchPoster(const sString& sURL, const sString& sFile) override;
 
+  // The search page, or the title page, and wget's log of a plain
+  // download, "tempout".
+  std::vector<sString> SearchFiles() const override;
+  std::vector<sString> ImportFiles() const override;
+
  private:
   FailureLog log_;
 };

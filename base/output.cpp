@@ -152,6 +152,11 @@ void PrintItem(std::string_view sText) {
   Print("|");
 }
 
+void DiscardOutput() {
+  g_held.Clear();
+  Pending().used = 0;
+}
+
 void FlushOutput() {
   Buffer& b = Pending();
   Write(b.data, b.used);

@@ -39,6 +39,12 @@ class HeldOutput {
   bool bCommitted_ = false;
 };
 
+// Drops what was printed and not yet written to standard output, held text
+// included: for a command that finds it has no answer after all (memory
+// ran out). What already went out cannot be taken back, so commands print
+// long data only once they have all of it.
+void DiscardOutput();
+
 // Writes what is still buffered to standard output and flushes the stream.
 // A failed write is not reported: Florrin never prints a diagnostic, and
 // there is nowhere else to say it.

@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "lmr.h"
+#include "same-file.h"  // SameFile, which the store's users need too
 
 // The file that a rewrite of `sFile` replaces: `sFile` itself, or, when it is
 // a symbolic link, the file that the link finally points to. False when a

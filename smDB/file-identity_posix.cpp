@@ -74,3 +74,9 @@ FILE* CreateScratchFor(const sString& sPath, const sString& sOriginal) {
   }
   return f;
 }
+
+bool SameFile(const sString& sA, const sString& sB) {
+  struct stat a, b;
+  return stat(sA.c_str(), &a) == 0 && stat(sB.c_str(), &b) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}

@@ -55,6 +55,23 @@ bool FinalPath(HANDLE h, std::wstring* pPath) {
   return true;
 }
 
+// The volume serial number and file index of the file that `sFile` reaches
+// (opening follows links), into `*pInfo`.
+bool FileInformation(const sString& sFile, BY_HANDLE_FILE_INFORMATION* pInfo) {
+  std::wstring wFile;
+  if (!Widen(sFile, &wFile)) return false;
+  // No access asked for: a file another program holds open is examined all
+  // the same, and a folder too.
+  HANDLE h = CreateFileW(wFile.c_str(), 0,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const BOOL bOk = GetFileInformationByHandle(h, pInfo);
+  CloseHandle(h);
+  return bOk != 0;
+}
+
 }  // namespace
 
 bool RewriteTarget(const sString& sFile, sString* pTarget) {
@@ -127,4 +144,12 @@ FILE* CreateScratchFor(const sString& sPath, const sString& sOriginal) {
     DeleteFileW(wPath.c_str());
   }
   return f;
+}
+
+bool SameFile(const sString& sA, const sString& sB) {
+  BY_HANDLE_FILE_INFORMATION a, b;
+  return FileInformation(sA, &a) && FileInformation(sB, &b) &&
+         a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+         a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
 }

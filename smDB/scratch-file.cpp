@@ -29,9 +29,7 @@ ScratchFile::ScratchFile(const sString& sName)
       written_back_(0),
       next_write_(0) {}
 
-ScratchFile::~ScratchFile() {
-  if (file_ != nullptr) std::fclose(file_);
-}
+ScratchFile::~ScratchFile() { Discard(); }
 
 bool ScratchFile::Open(const sString& sFile) {
   if (file_ != nullptr) std::fclose(file_);
@@ -39,6 +37,10 @@ bool ScratchFile::Open(const sString& sFile) {
   if (!RewriteTarget(sFile, &target_) || !MayChange(target_)) return false;
   // Beside the target, so that the final move stays on one file system.
   path_ = Beside(target_, name_);
+  // Making the scratch file removes what its name held first: never the
+  // file to be rewritten, whatever name (the scratch name itself, a link, a
+  // hard link) reaches it.
+  if (SameFile(path_, target_)) return false;
   if (FileCallFails(FileCall::kOpen)) return false;
   file_ = CreateScratchFor(path_, target_);
   if (file_ == nullptr) return false;

@@ -16,8 +16,8 @@ class ScratchFile {
   // Nothing is opened yet. `sName` is the scratch file's name, without a
   // folder: the file is made in the folder of the file it replaces.
   explicit ScratchFile(const sString& sName);
-  // Closes a scratch file that was neither put in place nor discarded; the
-  // file is left behind as it is.
+  // Discards a scratch file that was neither put in place nor discarded
+  // (a rewrite cut short by an exception).
   ~ScratchFile();
   ScratchFile(const ScratchFile&) = delete;
   ScratchFile& operator=(const ScratchFile&) = delete;
@@ -26,8 +26,9 @@ class ScratchFile {
   // replaces (the target of a symbolic link), and creates the scratch file
   // empty beside that one, with its permissions, replacing what the scratch
   // name held. False, with nothing created, when the caller may not change
-  // `sFile` (see MayChange), a link's target cannot be found, or the scratch
-  // file cannot be created. `sFile` need not exist.
+  // `sFile` (see MayChange), a link's target cannot be found, the scratch
+  // name reaches the file to be replaced (by any name or link: SameFile),
+  // or the scratch file cannot be created. `sFile` need not exist.
   bool Open(const sString& sFile);
 
   // Appends `sText`; `sText` followed by the system's line end; or a line as

@@ -3,8 +3,10 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "failing_file_calls.h"
+#include "field-values.h"
 #include "output.h"
 #include "smDB.h"
 #include "support/eol.h"
@@ -285,6 +287,38 @@ TEST_F(CatalogueTest, ChangeWhoseScratchCannotBeWrittenKeepsTheCatalogue) {
   std::filesystem::create_directories("tmpfl/inside");
   EXPECT_FALSE(Change("First", "c"));
   EXPECT_EQ(start, Now());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FieldValuesTest, EveryValueOfTheKeyInARecordBodyInFileOrder) {
+  TempDir dir;
+  ScopedCwd cwd(dir.path());
+  const struct {
+    const char* what;
+    std::string db;
+    std::vector<sString> pics;
+  } kCases[] = {
+      {"one a record", kHeader + "\n\n[A]\n" + Body("a") + "\n\n[B]\n" + Body("b"),
+       {"a8", "b8"}},
+      {"repeated, empty, with \"=\" and CR LF",
+       kHeader + "[A]\r\npic=x\r\npic=\r\npic==y\r\npicture=z\r\nPic=w\r\n pic=v",
+       {"x", "", "=y"}},
+      {"none before the first record", "pic=early\n[A]\nplot=pic=no\npic=late",
+       {"late"}},
+      {"a header line ends a body", "[A]\npic=1\n[B] pic=2\npic=3", {"1", "3"}},
+      {"no record at all", kHeader, {}},
+  };
+  for (const auto& c : kCases) {
+    WriteFile("db", c.db);
+    std::vector<sString> pics{"left over"};
+    EXPECT_TRUE(ReadFieldValues("db", "pic", &pics)) << c.what;
+    EXPECT_EQ(c.pics, pics) << c.what;
+  }
+  std::vector<sString> pics;
+  EXPECT_FALSE(ReadFieldValues("missing", "pic", &pics));
 }
 
 }  // namespace
