@@ -112,6 +112,67 @@ bool SplitByTopByte(Entry* a, Entry* spare, size_t n,
   return true;
 }
 
+// Sorts the run of `n` entries from `a` whose keys for `depth` are equal:
+// puts first those whose names end within the key, and sets the keys of the
+// others for the next eight bytes. Returns those others' first entry.
+Entry* SplitRun(Entry* a, size_t n, size_t depth) {
+  const size_t iDeeper = depth + 8;
+  // A name that ends within these eight bytes begins every other name of
+  // the run (the key pads it with zeros, and the others hold zeros there):
+  // those go first, shorter before longer.
+  Entry* const mid = std::partition(
+      a, a + n, [iDeeper](const Entry& e) { return e.size() <= iDeeper; });
+  std::sort(a, mid, [](const Entry& x, const Entry& y) {
+    return x.size() < y.size();
+  });
+  for (Entry* e = mid; e != a + n; ++e) e->key = KeyAt(*e, iDeeper);
+  return mid;
+}
+
+// Sorts the `n` entries of `entries`, whose keys are set for their first
+// eight bytes, using `spare` (as many) to move them.
+void SortEntries(Entry* entries, Entry* spare, size_t n) {
+  // Ranges still to sort: their names share their first `depth` bytes, and
+  // their keys are set for that depth. Kept on a list, not the call stack:
+  // names alike far into them would otherwise take one call per eight
+  // bytes.
+  struct Range {
+    size_t begin, n, depth;
+  };
+  std::vector<Range> todo{{0, n, 0}};
+  std::vector<size_t> starts;
+  while (!todo.empty()) {
+    const Range r = todo.back();
+    todo.pop_back();
+    Entry* const a = entries + r.begin;
+    if (r.n < kRadixMin) {
+      SortByComparing(a, r.n, r.depth);
+      continue;
+    }
+    if (r.n > kInCache && SplitByTopByte(a, spare + r.begin, r.n, &starts)) {
+      for (size_t k = 0; k < starts.size(); ++k) {
+        const size_t iEnd = k + 1 < starts.size() ? starts[k + 1] : r.n;
+        if (iEnd - starts[k] > 1)
+          todo.push_back({r.begin + starts[k], iEnd - starts[k], r.depth});
+      }
+      continue;
+    }
+    SortByKey(a, spare + r.begin, r.n);
+    // Entries with equal keys are alike in eight more bytes: sorted again
+    // by the next eight.
+    for (size_t i0 = 0, i1; i0 < r.n; i0 = i1) {
+      i1 = i0 + 1;
+      while (i1 < r.n && a[i1].key == a[i0].key) ++i1;
+      if (i1 - i0 == 1) continue;
+      Entry* const rest = SplitRun(a + i0, i1 - i0, r.depth);
+      const size_t iRest = static_cast<size_t>(a + i1 - rest);
+      if (iRest > 1)
+        todo.push_back({static_cast<size_t>(rest - entries), iRest,
+                        r.depth + 8});
+    }
+  }
+}
+
 }  // namespace
 
 size_t NameList::Entry::size() const {
@@ -151,7 +212,7 @@ void NameList::Add(std::string_view sName) {
 }
 
 void NameList::Sort() {
-  if (bFailed_ || count_ == 0) return;
+  if (bFailed_ || count_ == 0 || sorted_ != nullptr) return;
   sorted_ = static_cast<Entry*>(AllocateHeld(count_ * sizeof(Entry)));
   spare_ = static_cast<Entry*>(AllocateHeld(count_ * sizeof(Entry)));
   if (sorted_ == nullptr || spare_ == nullptr) {
@@ -170,55 +231,5 @@ void NameList::Sort() {
     }
   }
 
-  // Ranges of entries still to sort: their names share their first `depth`
-  // bytes, and their keys are set for that depth. Kept on a list, not the
-  // call stack: names alike far into them would otherwise take one call per
-  // eight bytes.
-  struct Range {
-    size_t begin, n, depth;
-  };
-  std::vector<Range> todo{{0, count_, 0}};
-  std::vector<size_t> starts;
-  while (!todo.empty()) {
-    const Range r = todo.back();
-    todo.pop_back();
-    Entry* const a = sorted_ + r.begin;
-    if (r.n < kRadixMin) {
-      SortByComparing(a, r.n, r.depth);
-      continue;
-    }
-    if (r.n > kInCache) {
-      if (SplitByTopByte(a, spare_ + r.begin, r.n, &starts)) {
-        for (size_t k = 0; k < starts.size(); ++k) {
-          const size_t iEnd = k + 1 < starts.size() ? starts[k + 1] : r.n;
-          if (iEnd - starts[k] > 1)
-            todo.push_back({r.begin + starts[k], iEnd - starts[k], r.depth});
-        }
-        continue;
-      }
-    }
-    SortByKey(a, spare_ + r.begin, r.n);
-    // Entries with equal keys are alike in eight more bytes: those are
-    // sorted again by the next eight.
-    const size_t iDeeper = r.depth + 8;
-    for (size_t i0 = 0, i1; i0 < r.n; i0 = i1) {
-      i1 = i0 + 1;
-      while (i1 < r.n && a[i1].key == a[i0].key) ++i1;
-      if (i1 - i0 == 1) continue;
-      // A name that ends within these eight bytes begins every other name
-      // of the run (the key pads it with zeros, and the others hold zeros
-      // there): those go first, shorter before longer.
-      Entry* const mid =
-          std::partition(a + i0, a + i1, [iDeeper](const Entry& e) {
-            return e.size() <= iDeeper;
-          });
-      std::sort(a + i0, mid, [](const Entry& x, const Entry& y) {
-        return x.size() < y.size();
-      });
-      for (Entry* e = mid; e != a + i1; ++e) e->key = KeyAt(*e, iDeeper);
-      const size_t iRest = static_cast<size_t>(a + i1 - mid);
-      if (iRest > 1)
-        todo.push_back({static_cast<size_t>(mid - sorted_), iRest, iDeeper});
-    }
-  }
+  SortEntries(sorted_, spare_, count_);
 }
