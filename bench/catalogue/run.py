@@ -5,6 +5,7 @@ baselines over the same file, and prints the ratios.
 Usage: bench/catalogue/run.py [path/to/florrin] [--records N] [--runs N]
                               [--only NAME ...]   (NAME as in: list filter)
                               [--titles words|sorted|both]
+                              [--against path/to/other/florrin]
 
 Builds nothing: pass the florrin binary (default build/app/florrin). The
 catalogue is generated in a temporary folder that is removed afterwards.
@@ -18,13 +19,17 @@ Both are generated from fixed seeds, the same on every run.
 Each command is timed in interleaved rounds with its baseline (the two run
 back to back, in turning order), so that load from other work on the
 machine falls on both; the figures are medians over the rounds, and the
-spread of the ratios shows how noisy the run was. With --against, a second
-binary runs in the same rounds, so that two builds compare under the same
-load.
+spread of the ratios shows how noisy the run was. The command's own CPU
+time (user and system) against the baseline's, a median of the rounds'
+ratios, is printed beside: load from other work disturbs it less, though
+the wall-clock ratio is what the targets are set in. With --against, a
+second binary runs in the same rounds, so that two builds compare under the
+same load.
 """
 import argparse
 import os
 import random
+import resource
 import shutil
 import statistics
 import subprocess
@@ -146,34 +151,46 @@ def generate(path, names):
             f.write(movie_block(name, rng))
 
 
+def child_cpu():
+    use = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return use.ru_utime + use.ru_stime
+
+
 def timed(cmd, cwd, prepare):
+    """Runs `cmd`; returns its wall-clock time and its own CPU time (user
+    and system), which other work on the machine disturbs less."""
     if prepare:
         prepare()
+    cpu = child_cpu()
     start = time.perf_counter()
     subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, check=True)
-    return time.perf_counter() - start
+    return time.perf_counter() - start, child_cpu() - cpu
 
 
 def rounds(runs, cmds, base, cwd, prepare=None):
     """Times `base` and each of `cmds` back to back, `runs` rounds, turning
     the order round by round so that each goes first as often. Returns the
     median base time and, for each command, (median time, sorted ratios to
-    the base of its own round)."""
+    the base of its own round, median ratio of CPU times in the round)."""
     base_times = []
     times = [[] for _ in cmds]
     ratios = [[] for _ in cmds]
+    cpu_ratios = [[] for _ in cmds]
     order = [None] + list(range(len(cmds)))
     for r in range(runs):
         shift = r % len(order)
         took = {}
         for k in order[shift:] + order[:shift]:
             took[k] = timed(base if k is None else cmds[k], cwd, prepare)
-        base_times.append(took[None])
+        base_times.append(took[None][0])
         for k in range(len(cmds)):
-            times[k].append(took[k])
-            ratios[k].append(took[k] / took[None])
+            times[k].append(took[k][0])
+            ratios[k].append(took[k][0] / took[None][0])
+            # CPU times are counted in ticks: a baseline may show none.
+            cpu_ratios[k].append(took[k][1] / max(took[None][1], 1e-3))
     return statistics.median(base_times), [
-        (statistics.median(t), sorted(q)) for t, q in zip(times, ratios)]
+        (statistics.median(t), sorted(q), statistics.median(c))
+        for t, q, c in zip(times, ratios, cpu_ratios)]
 
 
 def bench(kind, args, exes):
@@ -199,9 +216,9 @@ def bench(kind, args, exes):
               "average; %d interleaved rounds each" % (
                   kind, args.records, size_mb,
                   sum(len(n) for n in names) / len(names), args.runs))
-        print("%-20s %8s %8s %9s %7s %7s  %s" % (
+        print("%-20s %8s %8s %9s %7s %7s  %-22s %s" % (
             "command", "ms", "base ms", "baseline", "ratio", "target",
-            "ratio spread (min-max)"))
+            "ratio spread (min-max)", "cpu ratio"))
 
         def report(name, cmd, base_name, target, prepare=None):
             if args.only and name.lstrip("-") not in args.only:
@@ -209,12 +226,12 @@ def bench(kind, args, exes):
             base = GREP if base_name == "grep" else DURABLE_COPY
             b, results = rounds(args.runs, [[exe] + cmd for exe, _ in exes],
                                 base, work, prepare)
-            for (_, label), (t, ratios) in zip(exes, results):
+            for (_, label), (t, ratios, cpu) in zip(exes, results):
                 ratio = statistics.median(ratios)
-                print("%-20s %8.1f %8.1f %9s %7.2f %6.1fx  %.2f-%.2f%s" % (
+                spread = "%.2f-%.2f" % (ratios[0], ratios[-1])
+                print("%-20s %8.1f %8.1f %9s %7.2f %6.1fx  %-22s %9.2f%s" % (
                     name + label, t * 1e3, b * 1e3, base_name, ratio, target,
-                    ratios[0], ratios[-1],
-                    "" if ratio <= target else "  (over target)"))
+                    spread, cpu, "" if ratio <= target else "  (over target)"))
 
         report("--get", ["--get", last, "Type"], "grep", 2)
         report("--printrec", ["--printrec", last], "grep", 2)
