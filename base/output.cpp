@@ -30,11 +30,11 @@ void Write(const char* p, size_t n) {
 }
 
 // Text held back by a HeldOutput, in chunks that are never grown or moved:
-// the first as large as the write buffer, each next one twice the last up
-// to a megabyte (or one piece's size when that is larger), so that a short
-// answer takes little fresh memory and a long one few allocations.
+// the first as large as the write buffer, so that a short answer takes
+// little fresh memory, the others 2 MiB (or one piece's size when that is
+// larger), a huge page each where the system has them (held-memory.h).
 constexpr size_t kFirstHeldChunk = kCapacity;
-constexpr size_t kLargestHeldChunk = 1 << 20;
+constexpr size_t kHeldChunk = size_t{2} << 20;
 
 struct HeldChunk {
   char* data;
@@ -70,9 +70,7 @@ struct Held {
   // good) when there is no memory for it.
   bool Grow(size_t iNeed) {
     if (bOutOfMemory) return false;
-    const size_t iNext =
-        chunks.empty() ? kFirstHeldChunk
-                       : std::min(chunks.back().size * 2, kLargestHeldChunk);
+    const size_t iNext = chunks.empty() ? kFirstHeldChunk : kHeldChunk;
     const size_t iSize = std::max(iNext, iNeed);
     void* p = AllocateHeld(iSize);
     if (p == nullptr) {
