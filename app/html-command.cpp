@@ -7,6 +7,7 @@
 
 #include "catalogue-movies.h"
 #include "commands.h"
+#include "file-argument.h"
 #include "html-page.h"
 #include "page-file.h"
 #include "poster-address.h"
@@ -17,13 +18,6 @@ namespace {
 
 // The scratch files of the catalogue's own commands, made beside it.
 constexpr const char* kScratchNames[] = {"tmpfl", "tempout", "db.lock"};
-
-// True when `a` and `b` name one file (the same device and file number, or
-// volume and file index), whatever names and links lead to it.
-bool SameFile(const fs::path& a, const fs::path& b) {
-  std::error_code ec;
-  return fs::equivalent(a, b, ec) && !ec;
-}
 
 std::string FoldedAscii(std::string s) {
   for (char& c : s) {

@@ -15,12 +15,6 @@
 // How this system's paths are written, for PosterAddress.
 extern const PathStyle kPagePathStyle;
 
-// The path named by the command-line argument `sArg`. On Windows the name
-// comes from the wide command line (the last wide argument that the C
-// runtime would have turned into `sArg`), so that no character the ANSI code
-// page lacks is lost; elsewhere it is `sArg`'s bytes.
-std::filesystem::path ArgumentPath(const sString& sArg);
-
 // The path of the catalogue's file `sName` (stored bytes: the ANSI code page
 // on Windows), relative to the current folder. False when the name cannot
 // be a path here.

@@ -9,10 +9,6 @@
 
 const PathStyle kPagePathStyle = PathStyle::kPosix;
 
-std::filesystem::path ArgumentPath(const sString& sArg) {
-  return std::filesystem::path(sArg);
-}
-
 bool StoredNamePath(std::string_view sName, std::filesystem::path* pPath) {
   *pPath = std::filesystem::path(std::string(sName));
   return true;

@@ -26,26 +26,6 @@ std::string InCodePage(UINT page, const std::wstring& wide) {
 
 }  // namespace
 
-std::filesystem::path ArgumentPath(const sString& sArg) {
-  int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  std::wstring found;
-  bool bFound = false;
-  if (argv != nullptr) {
-    // The page's name is the command's last word: look from the end.
-    for (int i = argc - 1; i >= 1 && !bFound; --i) {
-      const std::wstring wide(argv[i]);
-      if (InCodePage(CP_ACP, wide) == sArg) {
-        found = wide;
-        bFound = true;
-      }
-    }
-    LocalFree(argv);
-  }
-  if (!bFound && !Widen(sArg, &found)) found.clear();
-  return std::filesystem::path(found);
-}
-
 bool StoredNamePath(std::string_view sName, std::filesystem::path* pPath) {
   std::wstring wide;
   if (!Widen(sName, &wide)) return false;

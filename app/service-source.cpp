@@ -217,9 +217,11 @@ bool ServiceSource::FetchPoster(const sString& sURL, const sString& sFile) {
 }
 
 std::vector<sString> ServiceSource::SearchFiles() const {
-  return {kServiceAnswerFile};
+  // Its answers go to a private folder of the request, never beside the
+  // catalogue.
+  return {};
 }
 
 std::vector<sString> ServiceSource::ImportFiles() const {
-  return {kServiceAnswerFile, "tempout"};
+  return {"tempout"};
 }

@@ -284,7 +284,7 @@ TEST_F(ServiceSourceMemoryTest, AHostileAnswerIsRefusedOrReadWithinTheBound) {
     if (!a.read) {
       EXPECT_EQ(1u, log.size()) << a.what;
     }
-    EXPECT_FALSE(Exists(kServiceAnswerFile)) << a.what;
+    EXPECT_FALSE(Exists("tmdb-answer.json")) << a.what;
     std::cout << a.what << ": " << iPeak / 1024 << " KiB in all\n";
   }
 }
