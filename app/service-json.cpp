@@ -37,6 +37,7 @@ const JsonShape kCredits{{{"crew", &kCrew}, {"cast", &kCastList}}};
 const JsonShape kGenre{{{"name", &kLeaf}}};
 const JsonShape kGenres{{}, &kGenre};
 const JsonShape kMovieAnswer{{{"id", &kLeaf},
+                              {"imdb_id", &kLeaf},
                               {"overview", &kLeaf},
                               {"tagline", &kLeaf},
                               {"vote_count", &kLeaf},

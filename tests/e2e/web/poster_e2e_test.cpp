@@ -111,7 +111,7 @@ TEST_F(PosterTest, ThroughTheServiceAPosterNeverTakesAnotherRecordsFile) {
     // The movie names a poster the image server does not have.
     Check(c, {"-u", "A?B", "/movie/900004"},
           Record("A?B", {"", "", "8.2/10", "2020", "", "101 min", "", "", cast,
-                         " - Drama", ""}),
+                         " - Drama", ""}, "\ntmdb=900004"),
           Env(), "", false);
   }
 }

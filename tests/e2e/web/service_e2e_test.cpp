@@ -247,11 +247,12 @@ TEST_F(ServiceE2eTest, AnswersAndPostersPastTheirSizeLimitsAreStoppedAndGone) {
       {"a poster of 18 MiB", {"-u", "Large", "/movie/900018"},
        std::string("FLORRIN_TMDB_TOKEN=") + kToken, "!ok!",
        Record("Large", {"", "", "", "", "", "90 min", "", "Large.jpg", "", "",
-                        ""}),
+                        ""}, "\ntmdb=900018"),
        {"Large.jpg", "db"}, nullptr},
       {"a poster without end", {"-u", "Flood", "/movie/900019"},
        std::string("FLORRIN_TMDB_TOKEN=") + kToken, "!ok!",
-       Record("Flood", {"", "", "", "", "", "91 min", "", "", "", "", ""}),
+       Record("Flood", {"", "", "", "", "", "91 min", "", "", "", "", ""},
+              "\ntmdb=900019"),
        {"db"}, "the document passed the size limit of 20971520 bytes"},
   };
   for (const auto& c : kCases) {
