@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "commands.h"
@@ -69,7 +70,10 @@ class NameStore {
     const size_t iNeed = sizeof(size_t) + sName.size();
     if (iNeed > room_) {
       const size_t iSize = std::max(kBlock, iNeed);
-      blocks_.emplace_back(new char[iSize]);
+      // Owned before the list grows: a list that cannot grow for want of
+      // memory must not leak the block.
+      std::unique_ptr<char[]> block(new char[iSize]);
+      blocks_.push_back(std::move(block));
       used_.push_back(0);
       room_ = iSize;
     }
