@@ -6,10 +6,17 @@
 #include <string>
 
 #include "failing_file_calls.h"
+#include "file-append.h"
 #include "sTxtDB.h"
 #include "support/eol.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -193,6 +200,29 @@ TEST_F(StoreTest, OpenRefusesAFileThatCannotBeRead) {
   EXPECT_FALSE(store_.open("s"));
   EXPECT_FALSE(store_.isopen());
 }
+
+#ifndef _WIN32
+TEST_F(StoreTest, APipeInTheStoreFilesPlaceEndsEveryOperationAtOnce) {
+  // Opened without waiting for a writer or a reader, and refused: no run
+  // hangs on it, and no record goes into it.
+  Given(kAlphaBeta);
+  std::filesystem::remove("s");
+  ASSERT_EQ(0, mkfifo("s", 0666));
+  EXPECT_EQ("!not found!", store_.getRec("Alpha", "field"));
+  EXPECT_FALSE(store_.editRec("Alpha", "field", "x"));
+  EXPECT_FALSE(store_.delRec("Alpha"));
+  EXPECT_FALSE(store_.addRec("Gamma", "x"));
+  EXPECT_FALSE(AppendWhole("s", "\n\n[Gamma]"));
+  // Not even with a reader at the other end.
+  const int reader = open("s", O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_FALSE(AppendWhole("s", "\n\n[Gamma]"));
+  char c;
+  EXPECT_EQ(0, read(reader, &c, 1));  // the pipe got nothing
+  close(reader);
+  EXPECT_FALSE(FileExists("tmpfl") || FileExists("tempout"));
+}
+#endif
 
 TEST_F(StoreTest, AbsentRecordsOrFieldsLeaveTheFileAlone) {
   Given(kAlphaBeta);
