@@ -22,9 +22,9 @@ const DWORD kMaxNapMs = 4;
 // How far ahead the watch reckons with a file's growth (the system's timer
 // may stretch a short nap to some 16 ms).
 const int kHorizonMs = 32;
-// How far a file may grow past its limit before it is seen: the watch
-// looks without pause once the file may come that close before the next
-// nap ends.
+// How far a file may grow past its limit: its lock starts there, and the
+// watch looks without pause once the file may come close to it before the
+// next nap ends.
 const int64_t kOvershootBytes = 1 << 20;
 
 // Florrin's text (its command-line words) is in the ANSI code page; the
