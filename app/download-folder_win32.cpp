@@ -178,7 +178,24 @@ DownloadFolder::~DownloadFolder() {
   if (iLen <= 0) return;
   // The downloader may have left files of its own beside ours; everything in
   // the folder goes. Nothing in it is a folder.
-  RemoveFolder(path);
+  wchar_t* const name = path + iLen + 1;
+  path[iLen] = L'\\';
+  name[0] = L'*';
+  name[1] = L'\0';
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(path, &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (wcscmp(data.cFileName, L".") != 0 &&
+          wcscmp(data.cFileName, L"..") != 0) {
+        wmemcpy(name, data.cFileName, wcslen(data.cFileName) + 1);
+        DeleteFileW(path);
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  path[iLen] = L'\0';
+  RemoveDirectoryW(path);
 }
 
 sString DownloadFolder::File(const char* name) const {
