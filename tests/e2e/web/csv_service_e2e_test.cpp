@@ -28,8 +28,8 @@ TEST_F(CsvServiceE2eTest, RefreshFillsOnlyWhatTheRecordLacks) {
   mine[7] = "gone.jpg";  // names no file: the poster is fetched
   Write("db", kHeader + Record("Inception", mine, "\ntmdb=27205"));
   ExpectRun({"--refresh", "Inception"}, "!ok!", Logged());
-  EXPECT_EQ(std::string(kHeader) + "\n\n" +
-                Written("[Inception]\nplot=my own plot\ntagline=Your mind is the scene of "
+  EXPECT_EQ(std::string(kHeader) +
+                Written("\n\n[Inception]\nplot=my own plot\ntagline=Your mind is the scene of "
                         "the crime.\nrate=8.4/10\nyear=2011\ndirector=Christopher Nolan\n"
                         "runtime=148 min\ncomments=seen it\npic=Inception.jpg\nAct= - "
                         "Leonardo DiCaprio - Cobb - Joseph Gordon-Levitt - Arthur - Elliot "
@@ -49,8 +49,8 @@ TEST_F(CsvServiceE2eTest, RefreshFillsOnlyWhatTheRecordLacks) {
 TEST_F(CsvServiceE2eTest, RefreshByAddressSetsTheIdsAndWithoutAnIdFails) {
   Write("db", kHeader + Record("Dream", kEmpty, "\ntmdb=x12\nimdb=tt0000001"));
   ExpectRun({"--refresh", "Dream", "https://www.imdb.com/title/tt1375666/"}, "!ok!", Logged());
-  EXPECT_EQ(std::string(kHeader) + "\n\n" +
-                Written("[Dream]\nplot=Cobb, a skilled thief who commits corporate espionage "
+  EXPECT_EQ(std::string(kHeader) +
+                Written("\n\n[Dream]\nplot=Cobb, a skilled thief who commits corporate espionage "
                         "by infiltrating the subconscious of his targets, is offered a chance "
                         "to regain his old life.\ntagline=Your mind is the scene of the crime."
                         "\nrate=8.4/10\nyear=2010\ndirector=Christopher Nolan\nruntime=148 min"
