@@ -193,6 +193,13 @@ def rounds(runs, cmds, base, cwd, prepare=None):
         for t, q, c in zip(times, ratios, cpu_ratios)]
 
 
+def pairs(runs, cmd, base, cwd, prepare=None):
+    """One command against `base` in interleaved rounds: its median time,
+    the base's median time and the sorted ratios of each round."""
+    b, [(t, ratios, _)] = rounds(runs, [cmd], base, cwd, prepare)
+    return t, b, ratios
+
+
 def bench(kind, args, exes):
     work = tempfile.mkdtemp(prefix="florrin-bench-")
     try:

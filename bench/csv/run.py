@@ -58,7 +58,7 @@ def main():
     try:
         master = os.path.join(work, "master")
         db = os.path.join(work, "db")
-        catalogue.generate(master, args.records)
+        catalogue.generate(master, catalogue.titles("words", args.records))
         write_rows(os.path.join(work, "rows.csv"), args.rows)
         shutil.copyfile(master, db)
 

@@ -52,7 +52,7 @@ requestAnimationFrame(function () {
 
 def write_speed(exe, work, records, runs):
     db = os.path.join(work, "db")
-    catalogue.generate(db, records)
+    catalogue.generate(db, catalogue.titles("words", records))
     size_mb = os.path.getsize(db) / 1e6
     t, b, ratios = catalogue.pairs(runs, [exe, "--html", "page.html"],
                                    catalogue.DURABLE_COPY, work)
@@ -70,7 +70,7 @@ def browser_speed(exe, work, records):
     import browser
     folder = os.path.join(work, "page")
     os.makedirs(folder)
-    catalogue.generate(os.path.join(folder, "db"), records)
+    catalogue.generate(os.path.join(folder, "db"), catalogue.titles("words", records))
     catalogue.subprocess.run([exe, "--html", "page.html"], cwd=folder,
                              check=True, stdout=catalogue.subprocess.PIPE)
     page = os.path.join(folder, "page.html")
