@@ -1,6 +1,8 @@
 // Asynchronous modes: events pumped by the timer export or by Poll, input,
 // detaching and destruction.
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "plugin_fixture.h"
 
@@ -49,8 +51,14 @@ TEST_F(AsyncTest, TimerPumpRaisesDataThenCompletedOnce) {
 TEST_F(AsyncTest, CompletedHandlerReadsTheRest) {
   void* shell = NewShell(1);
   EventsOf(shell).readInDataAvailable = false;
-  Execute(shell, Child("out:everything\\n err:left exit:2"));
-  SleepMs(150);  // child done before the first tick: one tick sees both
+  const std::string pidfile = TempPath("rest");
+  std::remove(pidfile.c_str());
+  Execute(shell, Child("out:everything\\n err:left pidfile:" + pidfile +
+                       " exit:2"));
+  // The child has ended before the first tick, however busy the machine:
+  // one tick sees both.
+  ASSERT_TRUE(WaitForProcessEnd(ReadPidFile(pidfile)));
+  std::remove(pidfile.c_str());
   ASSERT_TRUE(PumpToCompletion(shell));
   Events& e = EventsOf(shell);
   EXPECT_EQ(e.output, "everything\nleft");
