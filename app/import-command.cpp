@@ -2,6 +2,7 @@
 // says which columns are read), filled in by the movie service when a
 // credential is set up.
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -27,13 +28,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Rows that need no request are appended together, in one write, until
-// their blocks come to this many bytes.
+// Rows are read and decided in batches of about this many bytes of record
+// blocks: each batch costs one pass over the catalogue, and rows that need
+// no request go into it in one write.
 const size_t kBatchBytes = 16u << 20;
 
-// A row on its way into the catalogue: its title as the file gave it, and
-// the record (named by the title, or "Title (Year)" once decided).
+// A row on its way into the catalogue: its row number, its title as the
+// file gave it, and the record (named by the title, or "Title (Year)" once
+// decided).
 struct Pending {
+  long iRow = 0;
   sString sTitle;
   MovieRecord m;
 };
@@ -44,6 +48,15 @@ size_t BlockSize(const MovieRecord& m) {
   return n;
 }
 
+// `sUtf8` in the catalogue's encoding. ASCII is the same in every one, and
+// most values are ASCII: they are taken as they are.
+sString InCatalogue(sString sUtf8) {
+  for (const char c : sUtf8) {
+    if (static_cast<unsigned char>(c) >= 0x80) return CatalogueText(sUtf8);
+  }
+  return sUtf8;
+}
+
 // True for a plain file name in the current folder (no folder part).
 bool IsPlainFileName(const sString& sName) {
   if (sName.empty() || sName == "." || sName == "..") return false;
@@ -52,12 +65,12 @@ bool IsPlainFileName(const sString& sName) {
 
 class Importer {
  public:
-  Importer(const sString& sFile, FailureLog log)
-      : sFile_(sFile), log_(std::move(log)) {}
+  Importer(const sString& sFile, FailureLog log, MovieSource* source)
+      : sFile_(sFile), log_(std::move(log)), source_(source) {}
 
-  // Runs the import of the rows `reader` hands out, with `source` (null:
-  // no requests). Prints the names added; false when it failed part-way.
-  bool Run(CsvReader* reader, const CsvColumns& columns, MovieSource* source);
+  // Runs the import of the rows `reader` hands out (null source_: no
+  // requests). Prints the names added; false when it failed part-way.
+  bool Run(CsvReader* reader, const CsvColumns& columns);
 
  private:
   void Log(long iRow, const sString& sTitle, const sString& sWhy) {
@@ -66,43 +79,49 @@ class Importer {
   }
 
   // The row's own record, in the catalogue's encoding; its Poster only when
-  // it names a file here that no record names.
-  Pending FromRow(const CsvMovie& c);
+  // it names a file here (whether a record names it is asked later).
+  Pending FromRow(long iRow, CsvMovie c) const;
+
+  // Decides the rows of `batch` in order, against the catalogue and the
+  // rows before them; appends them, fetching what they lack first where
+  // there is a source. False when the import must stop.
+  bool Import(std::deque<Pending>* batch);
 
   // Fills `*p` from the service; false when the import must stop.
-  bool Ask(long iRow, MovieSource* source, Pending* p);
+  bool Ask(Pending* p);
 
-  // Appends the pending records: checked again against the catalogue as it
-  // is now when `bReload` (under the lock taken here), else against the
-  // index as it stands (the caller holds the lock). False when the append
-  // failed.
-  bool Commit(bool bReload);
+  // Appends the rows that waited in pending_, decided once more against
+  // the catalogue as it is now, under the lock taken here. False when the
+  // append failed.
+  bool Commit();
+
+  // Appends `batch`, already decided, and prints its names.
+  bool Append(const std::vector<const MovieRecord*>& batch);
 
   sString sFile_;
   FailureLog log_;
+  MovieSource* source_;
   ImportIndex index_;
   std::vector<Pending> pending_;
-  std::vector<long> pending_rows_;
-  size_t pending_bytes_ = 0;
 };
 
-Pending Importer::FromRow(const CsvMovie& c) {
+Pending Importer::FromRow(long iRow, CsvMovie c) const {
   Pending p;
-  p.sTitle = CatalogueText(c.sTitle);
+  p.iRow = iRow;
+  p.sTitle = InCatalogue(std::move(c.sTitle));
   p.m.sName = p.sTitle;
   for (size_t i = 0; i < c.values.size(); ++i)
-    p.m.values[i] = CatalogueText(c.values[i]);
-  p.m.sTmdb = c.sTmdb;
-  p.m.sImdb = c.sImdb;
+    p.m.values[i] = InCatalogue(std::move(c.values[i]));
+  p.m.sTmdb = std::move(c.sTmdb);
+  p.m.sImdb = std::move(c.sImdb);
   sString& sPic = p.m.values[kPic];
   std::error_code ec;
-  if (!IsPlainFileName(sPic) || !fs::is_regular_file(fs::path(sPic), ec) ||
-      index_.NamesPicture(sPic))
+  if (!IsPlainFileName(sPic) || !fs::is_regular_file(fs::path(sPic), ec))
     sPic.clear();
   return p;
 }
 
-bool Importer::Ask(long iRow, MovieSource* source, Pending* p) {
+bool Importer::Ask(Pending* p) {
   MovieRecord& m = p->m;
   sString sAddress;
   if (!m.sTmdb.empty()) {
@@ -113,22 +132,22 @@ bool Importer::Ask(long iRow, MovieSource* source, Pending* p) {
     const sString& sYear = m.values[kYear];
     const sString sWords =
         sYear.size() == 4 ? p->sTitle + " (" + sYear + ")" : p->sTitle;
-    const SearchAnswer answer = source->Search(sWords);
+    const SearchAnswer answer = source_->Search(sWords);
     if (!answer.bFetched) return false;
     if (answer.sPick.empty()) {
-      Log(iRow, p->sTitle, "the service knows no such movie: the row's own "
-                           "columns are stored");
+      Log(p->iRow, p->sTitle, "the service knows no such movie: the row's "
+                              "own columns are stored");
       return true;
     }
     sAddress = answer.sPick;
   }
   MovieDetails d;
-  switch (source->Details(sAddress, &d)) {
+  switch (source_->Details(sAddress, &d)) {
     case DetailsStatus::kOk:
       break;
     case DetailsStatus::kUnknown:
-      Log(iRow, p->sTitle, "the service knows no such movie: the row's own "
-                           "columns are stored");
+      Log(p->iRow, p->sTitle, "the service knows no such movie: the row's "
+                              "own columns are stored");
       return true;
     case DetailsStatus::kFetchFailed:
     case DetailsStatus::kRefused:
@@ -138,6 +157,8 @@ bool Importer::Ask(long iRow, MovieSource* source, Pending* p) {
   FillMissingIds(d, &m);
   // The name may change with the service's year or ids; the poster takes
   // the name decided now.
+  index_.Want(p->sTitle, m);
+  if (!index_.Load(DBfile)) return false;
   sString sName;
   const RowVerdict verdict =
       index_.Decide(p->sTitle, m.values[kYear], m.sTmdb, m.sImdb, &sName);
@@ -145,60 +166,105 @@ bool Importer::Ask(long iRow, MovieSource* source, Pending* p) {
   m.sName = sName;
   const sString sPicFile = PosterFileName(sName);
   if (m.values[kPic].empty() && !d.sPosterURL.empty() && !sPicFile.empty() &&
-      source->FetchPoster(d.sPosterURL, sPicFile))
+      source_->FetchPoster(d.sPosterURL, sPicFile))
     m.values[kPic] = sPicFile;
   return true;
 }
 
-bool Importer::Commit(bool bReload) {
-  std::unique_ptr<CatalogueLock> lock;
-  if (bReload) {
-    lock = std::make_unique<CatalogueLock>(DBfile + ".lock");
-    if (!index_.Load(DBfile)) return false;
-  }
-  std::vector<MovieRecord> batch;
-  batch.reserve(pending_.size());
-  for (size_t i = 0; i < pending_.size(); ++i) {
-    Pending& p = pending_[i];
-    if (bReload) {
-      sString sName;
-      const RowVerdict verdict = index_.Decide(
-          p.sTitle, p.m.values[kYear], p.m.sTmdb, p.m.sImdb, &sName);
-      if (verdict != RowVerdict::kAdd) {
-        Log(pending_rows_[i], p.sTitle, VerdictText(verdict));
-        continue;
-      }
-      p.m.sName = sName;
-      index_.Note(p.m);
-    }
-    batch.push_back(std::move(p.m));
-  }
-  pending_.clear();
-  pending_rows_.clear();
-  pending_bytes_ = 0;
+bool Importer::Append(const std::vector<const MovieRecord*>& batch) {
   if (!AppendMovies(DBfile, batch)) return false;
-  for (const MovieRecord& m : batch) Print(m.sName + "|");
+  for (const MovieRecord* m : batch) Print(m->sName + "|");
   return true;
 }
 
-bool Importer::Run(CsvReader* reader, const CsvColumns& columns,
-                   MovieSource* source) {
-  // Without requests the whole import holds the lock, and the index is read
-  // under it; with them, each append takes the lock and reads it again.
+bool Importer::Commit() {
+  CatalogueLock lock(DBfile + ".lock");
+  if (!index_.Load(DBfile)) return false;
+  std::vector<const MovieRecord*> batch;
+  batch.reserve(pending_.size());
+  for (Pending& p : pending_) {
+    sString sName;
+    const RowVerdict verdict = index_.Decide(
+        p.sTitle, p.m.values[kYear], p.m.sTmdb, p.m.sImdb, &sName);
+    if (verdict != RowVerdict::kAdd) {
+      Log(p.iRow, p.sTitle, VerdictText(verdict));
+      continue;
+    }
+    p.m.sName = sName;
+    index_.Note(p.m);
+    batch.push_back(&p.m);
+  }
+  const bool bOk = Append(batch);
+  pending_.clear();
+  return bOk;
+}
+
+bool Importer::Import(std::deque<Pending>* rows) {
+  index_.Forget();
+  for (const Pending& p : *rows) index_.Want(p.sTitle, p.m);
+  if (!index_.Load(DBfile)) return false;
+  // Without a source the whole import holds the lock: what is decided here
+  // is final, and the batch goes in one write.
+  std::vector<const MovieRecord*> decided;
+  for (Pending& p : *rows) {
+    sString& sPic = p.m.values[kPic];
+    if (!sPic.empty() && index_.NamesPicture(sPic)) sPic.clear();
+    sString sName;
+    const RowVerdict verdict = index_.Decide(p.sTitle, p.m.values[kYear],
+                                             p.m.sTmdb, p.m.sImdb, &sName);
+    // A title taken without a year of the row's own may still get the
+    // service's year.
+    const bool bAsk = source_ != nullptr && !LacksNothing(p.m);
+    const bool bFinal = verdict != RowVerdict::kTaken ||
+                        !p.m.values[kYear].empty() || !bAsk;
+    if (verdict != RowVerdict::kAdd && bFinal) {
+      Log(p.iRow, p.sTitle, VerdictText(verdict));
+      continue;
+    }
+    if (verdict == RowVerdict::kAdd) p.m.sName = sName;
+    if (source_ == nullptr) {
+      index_.Note(p.m);
+      if (decided.empty()) decided.reserve(rows->size());
+      decided.push_back(&p.m);
+      continue;
+    }
+    // With a source each row is decided again under the lock, right before
+    // its append; rows that need a request are appended one by one, as
+    // they arrive.
+    if (!bAsk) {
+      pending_.push_back(std::move(p));
+      continue;
+    }
+    if (!Ask(&p)) {
+      // What was fetched before stays; the rest is for a second run.
+      if (!pending_.empty()) Commit();
+      return false;
+    }
+    pending_.push_back(std::move(p));
+    if (!Commit()) return false;
+  }
+  const bool bOk = source_ == nullptr ? Append(decided)
+                                      : pending_.empty() || Commit();
+  rows->clear();
+  return bOk;
+}
+
+bool Importer::Run(CsvReader* reader, const CsvColumns& columns) {
   std::unique_ptr<CatalogueLock> lock;
-  if (source == nullptr)
+  if (source_ == nullptr)
     lock = std::make_unique<CatalogueLock>(DBfile + ".lock");
   smDB db;
-  if (!db.open(DBfile) || !db.mayChange() || !index_.Load(DBfile))
-    return false;
-  const bool bReload = source != nullptr;
+  if (!db.open(DBfile) || !db.mayChange()) return false;
+  // A deque: the rows of a batch never move once read.
+  std::deque<Pending> rows;
+  size_t iBytes = 0;
   std::vector<std::string> cells;
   for (long iRow = 1;; ++iRow) {
     switch (reader->Next(&cells)) {
       case CsvStatus::kRow:
         break;
       case CsvStatus::kEnd:
-        return pending_.empty() || Commit(bReload);
+        return rows.empty() || Import(&rows);
       case CsvStatus::kTooLong:
         Log(iRow, sString(), "longer than 1 MiB: row skipped");
         continue;
@@ -210,36 +276,12 @@ bool Importer::Run(CsvReader* reader, const CsvColumns& columns,
         Log(iRow, sString(), "the file could not be read");
         return false;
     }
-    Pending p = FromRow(columns.Read(cells));
-    sString sName;
-    RowVerdict verdict = index_.Decide(p.sTitle, p.m.values[kYear],
-                                       p.m.sTmdb, p.m.sImdb, &sName);
-    // A title taken without a year of the row's own may still get the
-    // service's year.
-    const bool bAsk = source != nullptr && !LacksNothing(p.m);
-    const bool bFinal = verdict != RowVerdict::kTaken ||
-                        !p.m.values[kYear].empty() || !bAsk;
-    if (verdict != RowVerdict::kAdd && bFinal) {
-      Log(iRow, p.sTitle, VerdictText(verdict));
-      continue;
+    rows.push_back(FromRow(iRow, columns.Read(cells)));
+    iBytes += BlockSize(rows.back().m);
+    if (iBytes >= kBatchBytes) {
+      if (!Import(&rows)) return false;
+      iBytes = 0;
     }
-    if (verdict == RowVerdict::kAdd) p.m.sName = sName;
-    if (bAsk) {
-      if (!Ask(iRow, source, &p)) {
-        // What was fetched before stays; the rest is for a second run.
-        if (!pending_.empty()) Commit(true);
-        return false;
-      }
-      pending_.push_back(p);
-      pending_rows_.push_back(iRow);
-      if (!Commit(true)) return false;
-      continue;
-    }
-    if (!bReload) index_.Note(p.m);
-    pending_bytes_ += BlockSize(p.m);
-    pending_.push_back(std::move(p));
-    pending_rows_.push_back(iRow);
-    if (pending_bytes_ >= kBatchBytes && !Commit(bReload)) return false;
   }
 }
 
@@ -278,8 +320,8 @@ void fImport(const sString& sFile) {
     const ServiceSettings settings = LoadServiceSettings(ProcessEnvironment());
     std::unique_ptr<MovieSource> source;
     if (settings.HasCredential()) source = SourceForSearch();
-    Importer importer(sFile, log);
-    bOk = importer.Run(&reader, columns, source.get());
+    Importer importer(sFile, log, source.get());
+    bOk = importer.Run(&reader, columns);
   }
   std::fclose(f);
   Print(bOk ? "!ok!" : "!error!");

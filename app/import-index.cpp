@@ -1,46 +1,108 @@
 #include "import-index.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "smDB.h"
 
 namespace {
 
-// Records a catalogue of the benchmark's size holds, so the tables need not
-// grow by rehashing as it is read.
-const size_t kExpectedRecords = 1 << 17;
+sString WithYear(const sString& sTitle, const sString& sYear) {
+  return sTitle + " (" + sYear + ")";
+}
 
 }  // namespace
 
-bool ImportIndex::Load(const sString& sFile) {
-  sFile_ = sFile;
+std::string_view ImportIndex::Keep(std::string_view s) {
+  // Blocks are reserved whole and only appended to, so a view into one
+  // stays valid until Forget.
+  const size_t kBlock = 1 << 16;
+  if (text_.empty() ||
+      text_.back().capacity() - text_.back().size() < s.size()) {
+    text_.emplace_back();
+    text_.back().reserve(std::max(kBlock, s.size()));
+  }
+  std::string& block = text_.back();
+  const size_t at = block.size();
+  block.append(s);
+  return std::string_view(block).substr(at, s.size());
+}
+
+void ImportIndex::Want(const sString& sTitle, const MovieRecord& m) {
+  const auto Add = [this](std::unordered_set<std::string_view>* set,
+                          std::string_view s) {
+    if (!s.empty() && set->count(s) == 0) set->insert(Keep(s));
+  };
+  if (!sTitle.empty()) {
+    Add(&wanted_names_, sTitle);
+    if (!m.values[kYear].empty())
+      Add(&wanted_names_, WithYear(sTitle, m.values[kYear]));
+  }
+  Add(&wanted_tmdb_, m.sTmdb);
+  Add(&wanted_imdb_, m.sImdb);
+  Add(&wanted_pics_, m.values[kPic]);
+}
+
+void ImportIndex::Forget() {
+  wanted_names_.clear();
+  wanted_hashes_.clear();
+  wanted_tmdb_.clear();
+  wanted_imdb_.clear();
+  wanted_pics_.clear();
   years_.clear();
   tmdb_.clear();
   imdb_.clear();
   pics_.clear();
-  pics_read_ = false;
-  years_.reserve(kExpectedRecords);
+  text_.clear();
+}
+
+bool ImportIndex::MayBeWanted(std::string_view sName) const {
+  return std::binary_search(wanted_hashes_.begin(), wanted_hashes_.end(),
+                            std::hash<std::string_view>()(sName));
+}
+
+bool ImportIndex::Load(const sString& sFile) {
+  wanted_hashes_.clear();
+  wanted_hashes_.reserve(wanted_names_.size());
+  for (const std::string_view sName : wanted_names_)
+    wanted_hashes_.push_back(std::hash<std::string_view>()(sName));
+  std::sort(wanted_hashes_.begin(), wanted_hashes_.end());
+  // What was read before is dropped; its text stays in text_ until Forget
+  // (a few keys for each reload).
+  years_.clear();
+  tmdb_.clear();
+  imdb_.clear();
+  pics_.clear();
   return ScanMovieKeys(sFile, [this](const MovieKeys& k) {
     // The first record of a name is the one lookups find.
-    years_.emplace(k.sName, k.sYear);
-    if (!k.sTmdb.empty()) tmdb_.insert(k.sTmdb);
-    if (!k.sImdb.empty()) imdb_.insert(k.sImdb);
+    if (MayBeWanted(k.sName) && wanted_names_.count(k.sName) &&
+        years_.count(k.sName) == 0)
+      years_.emplace(Keep(k.sName), Keep(k.sYear));
+    const auto Add = [this](const std::unordered_set<std::string_view>& wanted,
+                            std::unordered_set<std::string_view>* found,
+                            const sString& s) {
+      if (!s.empty() && wanted.count(s) && found->count(s) == 0)
+        found->insert(Keep(s));
+    };
+    Add(wanted_tmdb_, &tmdb_, k.sTmdb);
+    Add(wanted_imdb_, &imdb_, k.sImdb);
+    Add(wanted_pics_, &pics_, k.sPic);
   });
 }
 
 void ImportIndex::Note(const MovieRecord& m) {
-  years_.emplace(m.sName, m.values[kYear]);
-  if (!m.sTmdb.empty()) tmdb_.insert(m.sTmdb);
-  if (!m.sImdb.empty()) imdb_.insert(m.sImdb);
-  if (!m.values[kPic].empty()) pics_.insert(m.values[kPic]);
+  if (years_.count(m.sName) == 0)
+    years_.emplace(Keep(m.sName), Keep(m.values[kYear]));
+  const auto Add = [this](std::unordered_set<std::string_view>* set,
+                          const sString& s) {
+    if (!s.empty() && set->count(s) == 0) set->insert(Keep(s));
+  };
+  Add(&tmdb_, m.sTmdb);
+  Add(&imdb_, m.sImdb);
+  Add(&pics_, m.values[kPic]);
 }
 
-bool ImportIndex::NamesPicture(const sString& sFile) {
-  if (!pics_read_) {
-    pics_read_ = true;
-    if (!ScanMovieKeys(sFile_, [this](const MovieKeys& k) {
-          if (!k.sPic.empty()) pics_.insert(k.sPic);
-        }))
-      return true;
-  }
+bool ImportIndex::NamesPicture(const sString& sFile) const {
   return pics_.count(sFile) > 0;
 }
 
@@ -60,7 +122,7 @@ RowVerdict ImportIndex::Decide(const sString& sTitle, const sString& sYear,
   // Two films of one title: the year tells them apart, or nothing does.
   if (sYear.empty() || found->second.empty() || sYear == found->second)
     return RowVerdict::kTaken;
-  const sString sName = sTitle + " (" + sYear + ")";
+  const sString sName = WithYear(sTitle, sYear);
   if (!sTxtDB::isName(sName)) return RowVerdict::kBadName;
   if (years_.count(sName)) return RowVerdict::kTaken;
   *pName = sName;

@@ -132,12 +132,20 @@ bool ScanMovieKeys(const sString& sFile,
       }
       continue;
     }
-    std::string_view key, value;
-    if (!bInRecord || !SplitField(line, &key, &value)) continue;
+    if (!bInRecord || line.empty()) continue;
+    // A key is the text before a line's first "=": matched on the line's
+    // first bytes, which most lines (plot, cast, ...) fail at once.
+    const char cFirst = line[0];
+    if (cFirst != names[0][0] && cFirst != names[1][0] &&
+        cFirst != names[2][0] && cFirst != names[3][0])
+      continue;
     for (int i = 0; i < 4; ++i) {
-      if (key != names[i] || seen[i]) continue;
+      const std::string_view name = names[i];
+      if (seen[i] || line.size() <= name.size() ||
+          line[name.size()] != '=' || line.compare(0, name.size(), name) != 0)
+        continue;
       seen[i] = true;
-      slots[i]->assign(value);
+      slots[i]->assign(line.substr(name.size() + 1));
     }
   }
   if (reader.Failed()) return false;
@@ -162,25 +170,33 @@ bool ReadMovie(const sString& sFile, const sString& sName,
 }
 
 bool AppendMovies(const sString& sFile,
-                  const std::vector<MovieRecord>& batch) {
+                  const std::vector<const MovieRecord*>& batch) {
   sString sBlocks;
   sString sBody;
   size_t iBytes = 0;
-  for (const MovieRecord& m : batch) {
-    iBytes += m.sName.size() + m.sTmdb.size() + m.sImdb.size() + 128;
-    for (const sString& v : m.values) iBytes += v.size() + 16;
+  for (const MovieRecord* m : batch) {
+    iBytes += m->sName.size() + m->sTmdb.size() + m->sImdb.size() + 128;
+    for (const sString& v : m->values) iBytes += v.size() + 16;
   }
   sBlocks.reserve(iBytes);
-  for (const MovieRecord& m : batch) {
-    if (!FieldLines(m, &sBody)) return false;
+  for (const MovieRecord* m : batch) {
+    if (!FieldLines(*m, &sBody)) return false;
     sBlocks.append(kLineEnd).append(kLineEnd);
-    sBlocks.append("[").append(m.sName).append("]").append(kLineEnd);
+    sBlocks.append("[").append(m->sName).append("]").append(kLineEnd);
     sBlocks.append(sBody);
-    AppendIdLines(m.sTmdb, m.sImdb, &sBlocks);
+    AppendIdLines(m->sTmdb, m->sImdb, &sBlocks);
   }
   if (!MayChange(sFile)) return false;
   if (batch.empty()) return true;
   return AppendWhole(sFile, sBlocks);
+}
+
+bool AppendMovies(const sString& sFile,
+                  const std::vector<MovieRecord>& batch) {
+  std::vector<const MovieRecord*> records;
+  records.reserve(batch.size());
+  for (const MovieRecord& m : batch) records.push_back(&m);
+  return AppendMovies(sFile, records);
 }
 
 bool RewriteMovie(const sString& sFile, const MovieRecord& m) {

@@ -39,6 +39,15 @@ bool SameName(std::string_view a, std::string_view b) {
 std::string Cell(const std::vector<std::string>& row, int i) {
   if (i < 0 || static_cast<size_t>(i) >= row.size()) return std::string();
   const std::string& raw = row[static_cast<size_t>(i)];
+  // Most cells are plain ASCII on one line, and are taken as they are.
+  bool bPlain = true;
+  for (const char c : raw) {
+    if (static_cast<unsigned char>(c) >= 0x80 || c == '\r' || c == '\n') {
+      bPlain = false;
+      break;
+    }
+  }
+  if (bPlain) return UnguardFormula(raw);
   std::string text = Utf8OrWindows1252(raw) == raw ? raw : CatalogueToUtf8(raw);
   std::string line;
   line.reserve(text.size());

@@ -1,5 +1,6 @@
 #include "csv.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -82,6 +83,23 @@ CsvStatus CsvReader::Next(std::vector<std::string>* fields) {
   std::string field;
   size_t iRow = 0;        // bytes of this row so far
   bool bTooLong = false;  // past the limit: read to the row's end only
+  // After a byte that joined the field, the bytes after it that stand for
+  // themselves too are taken in one go (within the buffer, and not past the
+  // row limit, whose byte the loop below must see).
+  const auto TakeRun = [&](bool bQuoted) {
+    const size_t iRoom = bTooLong ? end_ - pos_ : max_row_ - iRow;
+    const size_t iStop = pos_ + std::min(end_ - pos_, iRoom);
+    size_t i = pos_;
+    while (i < iStop) {
+      const char b = buffer_[i];
+      if (b == '"' || b == '\0') break;
+      if (!bQuoted && (b == separator_ || b == '\r' || b == '\n')) break;
+      ++i;
+    }
+    if (!bTooLong) field.append(buffer_.data() + pos_, i - pos_);
+    iRow += i - pos_;
+    pos_ = i;
+  };
   for (;;) {
     if (!More()) {
       if (failed_) return sticky_ = CsvStatus::kFailed;
@@ -103,8 +121,12 @@ CsvStatus CsvReader::Next(std::vector<std::string>* fields) {
     } else if (c == '\n' && state != kQuoted) {
       bRowEnds = true;
     } else if (state == kQuoted) {
-      if (c == '"') state = kQuoteInQuoted;
-      else if (!bTooLong) field.push_back(c);
+      if (c == '"') {
+        state = kQuoteInQuoted;
+      } else {
+        if (!bTooLong) field.push_back(c);
+        TakeRun(true);
+      }
     } else if (c == separator_) {
       if (!bTooLong) fields->push_back(std::move(field));
       field.clear();
@@ -117,6 +139,7 @@ CsvStatus CsvReader::Next(std::vector<std::string>* fields) {
     } else {
       if (!bTooLong) field.push_back(c);
       state = kUnquoted;
+      TakeRun(false);
     }
     if (!bRowEnds) continue;
     // A line with nothing on it (its line end came first) is no row.

@@ -67,6 +67,10 @@ bool ReadMovie(const sString& sFile, const sString& sName, MovieRecord* pOut);
 // changed, or the write failed.
 bool AppendMovies(const sString& sFile, const std::vector<MovieRecord>& batch);
 
+// The same for records held elsewhere, appended in the order given.
+bool AppendMovies(const sString& sFile,
+                  const std::vector<const MovieRecord*>& batch);
+
 // Replaces the body of record `m.sName` in `sFile` by the eleven fields, the
 // id lines of `m` and one empty line, through the scratch file "tmpfl" put
 // in place atomically, as smDB::changeRec does. False, file unchanged, on

@@ -219,6 +219,30 @@ TEST_F(CsvTest, ARowOfAMebibyteIsSkippedAndTheRestAdded) {
   EXPECT_NE(std::string::npos, Log().find("row 2: longer than 1 MiB: row skipped"));
 }
 
+TEST_F(CsvTest, RowsPastTheFirstBatchAreDecidedAgainstTheRowsBefore) {
+  // Rows are decided in batches of 16 MiB of records: the last rows here
+  // come in the second batch, and must still meet the first one's rows.
+  GivenDb(kHeader);
+  std::string csv = "Title,Year,tmdbID,Plot\nDune,1984,841,\n";
+  std::string expected = "Dune|";
+  const std::string plot(900 * 1024, 'p');
+  for (int i = 0; i < 20; ++i) {
+    csv += "Filler " + std::to_string(i) + ",,," + plot + "\n";
+    expected += "Filler " + std::to_string(i) + "|";
+  }
+  csv += "Dune,1984,,\n"          // the same film again, by title and year
+         "Dune again,,841,\n"     // by its id
+         "Dune,2021,438631,\n";   // another Dune, by its year
+  Write("big.csv", csv);
+  EXPECT_EQ(expected + "Dune (2021)|!ok!", RunLogged({"--import", "big.csv"}));
+  const std::string log = Log();
+  for (const char* line :
+       {"row 22 (Dune): the catalogue holds this title already",
+        "row 23 (Dune again): the catalogue holds this movie's id already"}) {
+    EXPECT_NE(std::string::npos, log.find(line)) << line << "\n" << log;
+  }
+}
+
 TEST_F(CsvTest, RefreshNeedsTheServicesCredential) {
   GivenDb(kHeader + Block("A", {"", "", "", "", "", "", "", "", "", "", ""}, "\ntmdb=603"));
   const std::string db = Db();
