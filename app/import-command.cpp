@@ -2,7 +2,6 @@
 // says which columns are read), filled in by the movie service when a
 // credential is set up.
 #include <cstdio>
-#include <deque>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -85,7 +84,7 @@ class Importer {
   // Decides the rows of `batch` in order, against the catalogue and the
   // rows before them; appends them, fetching what they lack first where
   // there is a source. False when the import must stop.
-  bool Import(std::deque<Pending>* batch);
+  bool Import(std::vector<Pending>* batch);
 
   // Fills `*p` from the service; false when the import must stop.
   bool Ask(Pending* p);
@@ -199,7 +198,7 @@ bool Importer::Commit() {
   return bOk;
 }
 
-bool Importer::Import(std::deque<Pending>* rows) {
+bool Importer::Import(std::vector<Pending>* rows) {
   index_.Forget();
   for (const Pending& p : *rows) index_.Want(p.sTitle, p.m);
   if (!index_.Load(DBfile)) return false;
@@ -255,8 +254,10 @@ bool Importer::Run(CsvReader* reader, const CsvColumns& columns) {
     lock = std::make_unique<CatalogueLock>(DBfile + ".lock");
   smDB db;
   if (!db.open(DBfile) || !db.mayChange()) return false;
-  // A deque: the rows of a batch never move once read.
-  std::deque<Pending> rows;
+  // Room for a batch of rows of a usual size at once (memory is taken as it
+  // is touched).
+  std::vector<Pending> rows;
+  rows.reserve(kBatchBytes / 512);
   size_t iBytes = 0;
   std::vector<std::string> cells;
   for (long iRow = 1;; ++iRow) {
