@@ -42,6 +42,23 @@ DownloadResult FinishDownload(const DownloadRequest& request,
                               DownloaderKind kind, const DownloaderRun& run,
                               bool bSaved, HttpAnswer answer);
 
+// True when the downloader's log `strLogFile`, read as text, holds two or
+// more lines that each contain "200 OK" or "' saved" (a line holding both
+// counts once), one of them the completion line, with "' saved". A log that
+// cannot be read holds no such line.
+bool WgetLogSaysSaved(const sString& strLogFile);
+
+// The downloader's arguments for fetching `URL` into `FileName` with its log
+// in `LogName`: the verbose log asked for explicitly (a user's settings file
+// may turn it off, and the verdict is read from it), wget's own network time
+// limit equal to `iTimeoutSeconds` and a single try, then the
+// document and log files, then "--" and the address, last, so that no
+// ordering rule of the option parser can take an option for an address.
+std::vector<sString> DownloaderArguments(const sString& URL,
+                                         const sString& FileName,
+                                         const sString& LogName,
+                                         int iTimeoutSeconds);
+
 // Fetches with wget. A request that is private, or has headers, passes its
 // address, headers and the user's own wget settings through files of a
 // private folder, the log too; any other keeps the plain command line with

@@ -4,7 +4,6 @@
 #include "download-folder.h"
 #include "download-guard.h"
 #include "download-parts.h"
-#include "imdb-search.h"
 #include "web-text.h"
 
 namespace {
@@ -12,10 +11,24 @@ namespace {
 // The log of a plain download, in the current folder as it always was.
 const char kPlainLog[] = "tempout";
 
+// wget's own count of tries: one. A request is never sent twice on its
+// own; a page cut short is a failed download.
+const char kTries[] = "--tries=1";
+
 // The private files of a private download.
 const char kSettingsFile[] = "wgetrc";
 const char kAddressFile[] = "address";
 const char kLogFile[] = "log";
+
+bool IsCompletionLine(const sString& sLine) {
+  return FindInStr(sLine, "' saved", 0) >= 0;
+}
+
+// Whether a log line tells of a success: the server's answer line, or the
+// line that reports the saved file.
+bool IsSuccessLine(const sString& sLine) {
+  return FindInStr(sLine, "200 OK", 0) >= 0 || IsCompletionLine(sLine);
+}
 
 // Appends the file `name`'s bytes to `*text`, ending with a line end, when
 // it can be read.
@@ -115,6 +128,38 @@ DownloadResult PrivateDownload(const DownloadRequest& request,
 }
 
 }  // namespace
+
+bool WgetLogSaysSaved(const sString& strLogFile) {
+  std::vector<sString> lines;
+  if (!ReadTextLines(strLogFile, &lines)) return false;
+  int check = 0;
+  bool bCompleted = false;
+  for (const sString& sLine : lines) {
+    if (IsSuccessLine(sLine)) ++check;
+    if (IsCompletionLine(sLine)) bCompleted = true;
+  }
+  // One line is not enough: a successful download shows both the answer line
+  // and the saved line. Answer lines alone are not enough either: wget
+  // writes one for every try of a download that is cut short.
+  return check >= 2 && bCompleted;
+}
+
+std::vector<sString> DownloaderArguments(const sString& URL,
+                                         const sString& FileName,
+                                         const sString& LogName,
+                                         int iTimeoutSeconds) {
+  // "--verbose" alone does not outdo "quiet = on" in a settings file.
+  return {"--verbose",
+          "--no-quiet",
+          "--timeout=" + std::to_string(iTimeoutSeconds),
+          kTries,
+          "-O",
+          FileName,
+          "-o",
+          LogName,
+          "--",
+          URL};
+}
 
 sString UserWgetSettings(const sString& wgetProgram) {
   sString settings;

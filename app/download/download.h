@@ -79,4 +79,10 @@ struct DownloadResult {
 // FLORRIN_DOWNLOADER=curl asks for it; see ChooseDownloader.
 DownloadResult Download(const DownloadRequest& request);
 
+// The time limit of one download, in seconds, from the value of the
+// environment variable FLORRIN_DOWNLOAD_TIMEOUT (`value`, null when it is not
+// set): a whole number of seconds from 1 to 86400, written in decimal digits
+// only; anything else, or no value, gives 60.
+int DownloadTimeout(const char* value);
+
 #endif  // FLORRIN_APP_DOWNLOAD_H_

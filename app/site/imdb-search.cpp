@@ -6,7 +6,6 @@
 
 #include "download.h"
 #include "html-analizer.h"
-#include "web-text.h"
 
 const char kSiteHost[] = "www.imdb.com";
 const char kSearchFile[] = "imbd-search.htm";
@@ -14,25 +13,6 @@ const char kDownloadError[] = "!download error!";
 const char kNothingFound[] = "!nothing found!";
 
 namespace {
-
-// The download time limit when the environment sets none, and the largest
-// one taken from it.
-const int kDefaultDownloadTimeout = 60;
-const int kMaxDownloadTimeout = 86400;
-
-// wget's own count of tries: one. A request is never sent twice on its
-// own; a page cut short is a failed download.
-const char kTries[] = "--tries=1";
-
-bool IsCompletionLine(const sString& sLine) {
-  return FindInStr(sLine, "' saved", 0) >= 0;
-}
-
-// Whether a log line tells of a success: the server's answer line, or the
-// line that reports the saved file.
-bool IsSuccessLine(const sString& sLine) {
-  return FindInStr(sLine, "200 OK", 0) >= 0 || IsCompletionLine(sLine);
-}
 
 // Whether a link from a search page, put right after the host, stays on the
 // site: a path. Anything else would make the host part of something else
@@ -47,50 +27,6 @@ void WebSpaces(sString* text) {
   for (char& c : *text) {
     if (c == ' ') c = '+';
   }
-}
-
-bool WgetLogSaysSaved(const sString& strLogFile) {
-  std::vector<sString> lines;
-  if (!ReadTextLines(strLogFile, &lines)) return false;
-  int check = 0;
-  bool bCompleted = false;
-  for (const sString& sLine : lines) {
-    if (IsSuccessLine(sLine)) ++check;
-    if (IsCompletionLine(sLine)) bCompleted = true;
-  }
-  // One line is not enough: a successful download shows both the answer line
-  // and the saved line. Answer lines alone are not enough either: wget
-  // writes one for every try of a download that is cut short.
-  return check >= 2 && bCompleted;
-}
-
-int DownloadTimeout(const char* value) {
-  if (value == nullptr || *value == '\0') return kDefaultDownloadTimeout;
-  long iSeconds = 0;
-  for (const char* p = value; *p != '\0'; ++p) {
-    if (*p < '0' || *p > '9') return kDefaultDownloadTimeout;
-    iSeconds = iSeconds * 10 + (*p - '0');
-    if (iSeconds > kMaxDownloadTimeout) return kDefaultDownloadTimeout;
-  }
-  if (iSeconds < 1) return kDefaultDownloadTimeout;
-  return static_cast<int>(iSeconds);
-}
-
-std::vector<sString> DownloaderArguments(const sString& URL,
-                                         const sString& FileName,
-                                         const sString& LogName,
-                                         int iTimeoutSeconds) {
-  // "--verbose" alone does not outdo "quiet = on" in a settings file.
-  return {"--verbose",
-          "--no-quiet",
-          "--timeout=" + std::to_string(iTimeoutSeconds),
-          kTries,
-          "-O",
-          FileName,
-          "-o",
-          LogName,
-          "--",
-          URL};
 }
 
 bool wget(const sString& URL, const sString& FileName, int64_t iMaxBytes) {

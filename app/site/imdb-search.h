@@ -22,29 +22,6 @@ extern const char kNothingFound[];   // "!nothing found!"
 // Replaces every space of `*text` by "+"; nothing else changes.
 void WebSpaces(sString* text);
 
-// True when the downloader's log `strLogFile`, read as text, holds two or
-// more lines that each contain "200 OK" or "' saved" (a line holding both
-// counts once), one of them the completion line, with "' saved". A log that
-// cannot be read holds no such line.
-bool WgetLogSaysSaved(const sString& strLogFile);
-
-// The time limit of one download, in seconds, from the value of the
-// environment variable FLORRIN_DOWNLOAD_TIMEOUT (`value`, null when it is not
-// set): a whole number of seconds from 1 to 86400, written in decimal digits
-// only; anything else, or no value, gives 60.
-int DownloadTimeout(const char* value);
-
-// The downloader's arguments for fetching `URL` into `FileName` with its log
-// in `LogName`: the verbose log asked for explicitly (a user's settings file
-// may turn it off, and the verdict is read from it), wget's own network time
-// limit equal to `iTimeoutSeconds` and a single try, then the
-// document and log files, then "--" and the address, last, so that no
-// ordering rule of the option parser can take an option for an address.
-std::vector<sString> DownloaderArguments(const sString& URL,
-                                         const sString& FileName,
-                                         const sString& LogName,
-                                         int iTimeoutSeconds);
-
 // Downloads `URL` into `FileName` as a plain request of Download, within the
 // time limit that DownloadTimeout gives for the environment. With wget, its
 // log goes to "tempout" and the download succeeded when wget ended by itself
