@@ -21,7 +21,6 @@ sString PosterFileName(const sString& sRec);
 // converted from the ANSI code page, as the narrow file functions convert
 // it; elsewhere decoded from UTF-8, with U+FFFD for each byte that is not
 // part of a well-formed sequence. Empty when a Windows conversion fails.
-// The platform parts live in poster-name_<platform>.cpp.
 std::u16string NameAsSystemSees(const sString& sRec);
 
 #endif  // FLORRIN_APP_POSTER_NAME_H_

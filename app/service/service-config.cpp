@@ -1,7 +1,8 @@
 #include "service-config.h"
 
-#include <cstdio>
 #include <cstdlib>
+
+#include "whole-file.h"
 
 namespace {
 
@@ -40,20 +41,8 @@ sString EnvValue(const EnvironmentReader& env, const char* sName) {
 }
 
 sString ReadSmallFile(const sString& sPath) {
-  if (sPath.empty()) return sString();
-  FILE* f = std::fopen(sPath.c_str(), "rb");
-  if (f == nullptr) return sString();
   sString sText;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-    sText.append(buffer, n);
-    if (static_cast<long>(sText.size()) > kMaxConfigBytes) {
-      sText.clear();
-      break;
-    }
-  }
-  std::fclose(f);
+  ReadWholeFile(sPath, kMaxConfigBytes, TooLarge::kNothing, &sText);
   return sText;
 }
 
@@ -85,6 +74,23 @@ ServiceSettings SettingsFrom(const EnvironmentReader& env,
   if (!sImages.empty()) s.sImageBase = sImages;
   if (s.sImageBase.back() != '/') s.sImageBase += '/';
   return s;
+}
+
+sString ConfigFilePath(const EnvironmentReader& env) {
+#ifdef _WIN32
+  // The user's roaming application data.
+  const char* appdata = env("APPDATA");
+  if (appdata == nullptr || appdata[0] == '\0') return sString();
+  return sString(appdata) + "\\Florrin\\florrin.conf";
+#else
+  // The XDG base directory rules: a relative XDG_CONFIG_HOME is invalid by
+  // them and is ignored.
+  const char* xdg = env("XDG_CONFIG_HOME");
+  if (xdg != nullptr && xdg[0] == '/') return sString(xdg) + "/florrin/florrin.conf";
+  const char* home = env("HOME");
+  if (home == nullptr || home[0] == '\0') return sString();
+  return sString(home) + "/.config/florrin/florrin.conf";
+#endif
 }
 
 ServiceSettings LoadServiceSettings(const EnvironmentReader& env) {
