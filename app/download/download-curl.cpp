@@ -5,6 +5,7 @@
 
 #include "download-folder.h"
 #include "download-parts.h"
+#include "file-name.h"
 #include "web-text.h"
 
 namespace {
@@ -20,22 +21,17 @@ const int kMaxConnectSeconds = 30;
 // curl's exit status when a document is larger than --max-filesize allows.
 const int kTooLargeStatus = 63;
 
-bool FileExists(const sString& name) {
-  std::FILE* f = std::fopen(name.c_str(), "rb");
-  if (f == nullptr) return false;
-  std::fclose(f);
-  return true;
-}
-
 // curl writes no file for an empty body; a saved empty document is a file.
 void MakeFile(const sString& name) {
-  if (FileExists(name)) return;
+  if (NameExists(name)) return;
   if (std::FILE* f = std::fopen(name.c_str(), "wb")) std::fclose(f);
 }
 
 // `url` with each byte that may not stand in an address as it is (a space,
 // a control or non-ASCII byte, quotes and brackets) written as %XX, as wget
-// does by itself: curl sends the address as given, or refuses it.
+// does by itself: curl sends the address as given, or refuses it. Differs on
+// purpose from the movie service's PercentEncode (service-address.cpp),
+// which encodes a query's words, every byte but the unreserved ones.
 sString EscapedAddress(const sString& url) {
   static const char kHex[] = "0123456789ABCDEF";
   static const char kUnsafe[] = " \"<>\\^`{|}";

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "wide-name_win32.h"
@@ -57,18 +59,8 @@ bool IsGone(DWORD pid) {
 
 // Removes the folder `path` with the files in it.
 void RemoveFolder(const std::wstring& path) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name != L"." && name != L"..") {
-        DeleteFileW((path + L"\\" + name).c_str());
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  RemoveDirectoryW(path.c_str());
+  std::error_code ec;
+  std::filesystem::remove_all(std::filesystem::path(path), ec);
 }
 
 // The access list "only the user, all rights, handed on to files made in

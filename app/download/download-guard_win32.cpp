@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "wide-name_win32.h"
 
@@ -43,19 +45,10 @@ CRITICAL_SECTION* Lock() {
   return &g_lock;
 }
 
+// Removes the folder `path` with the files in it.
 void RemoveFolder(const std::wstring& path) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name != L"." && name != L"..") {
-        DeleteFileW((path + L"\\" + name).c_str());
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  RemoveDirectoryW(path.c_str());
+  std::error_code ec;
+  std::filesystem::remove_all(std::filesystem::path(path), ec);
 }
 
 // Ends the downloader's job and waits, a while, until no process of it is

@@ -3,25 +3,17 @@
 // downloader into the caller's result.
 #include "download-parts.h"
 
+#include <charconv>
 #include <cstdio>
+#include <system_error>
+
+#include "ascii.h"
 
 namespace {
 
 // The longest Retry-After taken as given; longer waits cannot fit any
 // download's time limit anyway.
-const long kMaxRetryAfter = 999999999;
-
-bool StartsWithNoCase(const sString& text, size_t at, const char* prefix) {
-  for (size_t i = 0; prefix[i] != '\0'; ++i) {
-    if (at + i >= text.size()) return false;
-    char c = text[at + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+const unsigned long kMaxRetryAfter = 999999999;
 
 // The three-digit status at `at` in `line`, followed by the line's end or a
 // space; 0 when there is none.
@@ -40,19 +32,16 @@ int StatusAt(const sString& line, size_t at) {
 // The seconds of a Retry-After value: digits alone, spaces around them
 // allowed; -1 for anything else (an HTTP date among them).
 int RetrySeconds(const sString& value) {
-  size_t i = 0;
-  while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) ++i;
-  long seconds = 0;
-  size_t digits = 0;
-  for (; i < value.size() && IsDigit(value[i]); ++i, ++digits) {
-    seconds = seconds * 10 + (value[i] - '0');
-    if (seconds > kMaxRetryAfter) return -1;
-  }
-  while (i < value.size() &&
-         (value[i] == ' ' || value[i] == '\t' || value[i] == '\r')) {
-    ++i;
-  }
-  if (digits == 0 || i != value.size()) return -1;
+  const char* p = value.data();
+  const char* const end = p + value.size();
+  while (p != end && (*p == ' ' || *p == '\t')) ++p;
+  // Unsigned: no sign is taken.
+  unsigned long seconds = 0;
+  const std::from_chars_result digits = std::from_chars(p, end, seconds);
+  if (digits.ec != std::errc() || seconds > kMaxRetryAfter) return -1;
+  p = digits.ptr;
+  while (p != end && (*p == ' ' || *p == '\t' || *p == '\r')) ++p;
+  if (p != end) return -1;
   return static_cast<int>(seconds);
 }
 

@@ -1,21 +1,14 @@
 // Where wget for Windows looks for its settings.
-#include <cstdio>
 #include <cstdlib>
 
 #include "download-parts.h"
+#include "file-name.h"
 
 namespace {
 
 const char* NonEmptyVariable(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0' ? value : nullptr;
-}
-
-bool FileExists(const sString& name) {
-  std::FILE* f = std::fopen(name.c_str(), "rb");
-  if (f == nullptr) return false;
-  std::fclose(f);
-  return true;
 }
 
 }  // namespace
@@ -38,6 +31,6 @@ std::vector<sString> WgetStartupFiles(const sString& wgetProgram) {
   const char* home = NonEmptyVariable("HOME");
   const sString dotWgetrc =
       home != nullptr ? sString(home) + "\\.wgetrc" : wgetFolder + ".wgetrc";
-  files.push_back(FileExists(dotWgetrc) ? dotWgetrc : wgetFolder + "wget.ini");
+  files.push_back(NameExists(dotWgetrc) ? dotWgetrc : wgetFolder + "wget.ini");
   return files;
 }

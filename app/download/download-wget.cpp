@@ -1,10 +1,12 @@
 // Download through wget.
+#include <cstdint>
 #include <cstdio>
 
 #include "download-folder.h"
 #include "download-guard.h"
 #include "download-parts.h"
 #include "web-text.h"
+#include "whole-file.h"
 
 namespace {
 
@@ -33,13 +35,12 @@ bool IsSuccessLine(const sString& sLine) {
 // Appends the file `name`'s bytes to `*text`, ending with a line end, when
 // it can be read.
 void AppendFile(const sString& name, sString* text) {
-  if (name.empty()) return;
-  std::FILE* f = std::fopen(name.c_str(), "rb");
-  if (f == nullptr) return;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text->append(buf, n);
-  std::fclose(f);
+  sString bytes;
+  if (ReadWholeFile(name, INT64_MAX, TooLarge::kFirstPart, &bytes) ==
+      WholeFile::kCannotOpen) {
+    return;
+  }
+  text->append(bytes);
   if (!text->empty() && text->back() != '\n') text->push_back('\n');
 }
 

@@ -1,7 +1,10 @@
 #include "download.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <system_error>
 
 #include "download-guard.h"
 #include "download-parts.h"
@@ -12,7 +15,7 @@ namespace {
 // The download time limit when the environment sets none, and the largest
 // one taken from it.
 const int kDefaultDownloadTimeout = 60;
-const int kMaxDownloadTimeout = 86400;
+const unsigned long kMaxDownloadTimeout = 86400;
 
 }  // namespace
 
@@ -49,12 +52,13 @@ const char* DownloaderName(DownloaderKind kind) {
 
 int DownloadTimeout(const char* value) {
   if (value == nullptr || *value == '\0') return kDefaultDownloadTimeout;
-  long iSeconds = 0;
-  for (const char* p = value; *p != '\0'; ++p) {
-    if (*p < '0' || *p > '9') return kDefaultDownloadTimeout;
-    iSeconds = iSeconds * 10 + (*p - '0');
-    if (iSeconds > kMaxDownloadTimeout) return kDefaultDownloadTimeout;
+  const char* const end = value + std::char_traits<char>::length(value);
+  // Unsigned: no sign is taken.
+  unsigned long iSeconds = 0;
+  const std::from_chars_result r = std::from_chars(value, end, iSeconds);
+  if (r.ec != std::errc() || r.ptr != end || iSeconds < 1 ||
+      iSeconds > kMaxDownloadTimeout) {
+    return kDefaultDownloadTimeout;
   }
-  if (iSeconds < 1) return kDefaultDownloadTimeout;
   return static_cast<int>(iSeconds);
 }

@@ -1,6 +1,8 @@
 #include "web-text.h"
 
-#include <cstdio>
+#include <cstdint>
+
+#include "whole-file.h"
 
 void CrLfTranslator::Add(std::string_view chunk) {
   for (char c : chunk) {
@@ -24,22 +26,15 @@ void CrLfTranslator::Finish() {
 
 bool ReadTextFile(const sString& strFileName, sString* strText) {
   strText->clear();
-  // Binary mode on purpose: the translation is done here, the same way on
+  // As bytes on purpose: the translation is done here, the same way on
   // every platform.
-  std::FILE* f = std::fopen(strFileName.c_str(), "rb");
-  if (f == nullptr) return false;
-  CrLfTranslator translator(strText);
-  char buf[16384];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    translator.Add(std::string_view(buf, n));
-  }
-  const bool bFailed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (bFailed) {
-    strText->clear();
+  sString bytes;
+  if (ReadWholeFile(strFileName, INT64_MAX, TooLarge::kFirstPart, &bytes) !=
+      WholeFile::kRead) {
     return false;
   }
+  CrLfTranslator translator(strText);
+  translator.Add(bytes);
   translator.Finish();
   return true;
 }

@@ -2,15 +2,13 @@
 
 #include <vector>
 
+#include "ascii.h"
 #include "movie-ids.h"
 
 namespace {
 
 // A service movie id longer than this names no movie.
 const size_t kMaxIdDigits = 12;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 
 // The path's segments: the scheme and host are dropped ("scheme://host" or,
 // without a scheme, a first segment that does not start with "/"), and so
@@ -95,12 +93,5 @@ bool SplitYearHint(const sString& sTitle, sString* pWords, sString* pYear) {
 }
 
 bool SameTitle(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
+  return EqualNoCase(a, b);
 }

@@ -10,6 +10,7 @@
 #include "service-address.h"
 #include "service-json.h"
 #include "service-text.h"
+#include "whole-file.h"
 
 namespace {
 
@@ -24,23 +25,11 @@ const int kDefaultRetryAfter = 1;
 // The poster size asked of the image server.
 const char kPosterSize[] = "w500";
 
+// The answer's bytes; false when it cannot be read whole or holds more than
+// a page may (the body then holds what was read, for the failure log).
 bool ReadAnswer(const sString& sFile, sString* pBody) {
-  pBody->clear();
-  FILE* f = std::fopen(sFile.c_str(), "rb");
-  if (f == nullptr) return false;
-  char buffer[65536];
-  size_t n;
-  bool bOk = true;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-    pBody->append(buffer, n);
-    if (static_cast<int64_t>(pBody->size()) > kMaxPageBytes) {
-      bOk = false;
-      break;
-    }
-  }
-  if (std::ferror(f)) bOk = false;
-  std::fclose(f);
-  return bOk;
+  return ReadWholeFile(sFile, kMaxPageBytes, TooLarge::kFirstPart, pBody) ==
+         WholeFile::kRead;
 }
 
 // What the log says came of a failed download.

@@ -1,4 +1,10 @@
 // Windows: the catalogue and the narrow arguments are in the ANSI code page.
+//
+// These conversions differ on purpose from Widen and Narrow
+// (base/wide-name_win32.h), which convert file names: a file name that
+// cannot be converted exactly must fail, since a look-alike would name
+// another file, while a text for the catalogue takes "?" for what the code
+// page lacks and goes on.
 #include "service-text.h"
 
 #include <windows.h>
