@@ -119,3 +119,7 @@ DownloadResult FinishDownload(const DownloadRequest& request,
   }
   return result;
 }
+
+const char* DownloaderName(DownloaderKind kind) {
+  return kind == DownloaderKind::kCurl ? "curl" : "wget";
+}

@@ -46,10 +46,6 @@ DownloadResult Download(const DownloadRequest& given) {
              : DownloadWithWget(request, choice);
 }
 
-const char* DownloaderName(DownloaderKind kind) {
-  return kind == DownloaderKind::kCurl ? "curl" : "wget";
-}
-
 int DownloadTimeout(const char* value) {
   if (value == nullptr || *value == '\0') return kDefaultDownloadTimeout;
   const char* const end = value + std::char_traits<char>::length(value);
