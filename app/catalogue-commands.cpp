@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "commands.h"
+#include "new-store.h"
 #include "smDB.h"
 
 const sString DBfile = "db";
@@ -13,6 +14,10 @@ namespace {
 void PrintResult(bool bDone) { Print(bDone ? "!ok!" : "!error!"); }
 
 }  // namespace
+
+// "--new": starts an empty catalogue in the current folder, the one way to
+// make a catalogue without typing its header line by hand.
+void fNew() { PrintResult(CreateStoreFile(DBfile)); }
 
 void fDel(const sString& sP) {
   smDB db;

@@ -4,8 +4,8 @@
 #include <cstddef>
 
 // The POSIX files' calls that some systems do faster than POSIX alone
-// allows; fast_calls_linux.cpp uses the faster calls, fast_calls_generic.cpp
-// the portable ones. CMake picks the file by checking for the calls.
+// allows: the faster calls where CMake's check finds them all, the
+// portable ones elsewhere.
 
 namespace pipewell {
 

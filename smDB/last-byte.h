@@ -1,9 +1,8 @@
 // Searching a stretch of memory backwards for a byte.
 //
 // The filter looks for the header line of a matching field line backwards
-// from it, a few hundred bytes each time. The build picks
-// last-byte_memrchr.cpp where the C library has memrchr, whose wide
-// compares make that search cheap, and last-byte_generic.cpp, a plain loop,
+// from it, a few hundred bytes each time: with memrchr where the C library
+// has it, whose wide compares make that search cheap, and a plain loop
 // everywhere else.
 #ifndef FLORRIN_SMDB_LAST_BYTE_H_
 #define FLORRIN_SMDB_LAST_BYTE_H_

@@ -6,6 +6,7 @@
 #include "file-identity.h"
 #include "file-replace.h"
 #include "line-end.h"
+#include "store-place.h"
 #include "write-back.h"
 
 namespace {
@@ -106,4 +107,14 @@ void ScratchFile::Discard() {
   std::fclose(file_);
   file_ = nullptr;
   std::remove(path_.c_str());
+}
+
+// The scratch files of a rewrite are made beside the file it finally
+// replaces, and so are the files that go with the store (its lock).
+bool BesideStoreFile(const sString& sFile, const sString& sName,
+                     sString* pPath) {
+  sString sTarget;
+  if (!RewriteTarget(sFile, &sTarget)) return false;
+  *pPath = Beside(sTarget, sName);
+  return true;
 }

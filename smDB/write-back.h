@@ -2,9 +2,8 @@
 // file is still being written, so that the flush at the end (FlushToDisk)
 // finds little left to wait for.
 //
-// A speed-up only, never a replacement for that flush. The build picks
-// write-back_linux.cpp where the system offers the call, and
-// write-back_generic.cpp, which does nothing, everywhere else.
+// A speed-up only, never a replacement for that flush: where the system
+// offers no such call it does nothing.
 #ifndef FLORRIN_SMDB_WRITE_BACK_H_
 #define FLORRIN_SMDB_WRITE_BACK_H_
 

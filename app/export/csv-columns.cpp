@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "ascii.h"
 #include "catalogue-utf8.h"
 #include "csv.h"
 #include "genres.h"
@@ -24,15 +25,7 @@ std::string_view Trimmed(std::string_view s) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-  a = Trimmed(a);
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
+  return EqualNoCase(Trimmed(a), b);
 }
 
 // A cell as the catalogue takes it: UTF-8, one line, no formula guard.

@@ -1,3 +1,0 @@
-#include "line-end.h"
-
-const char kLineEnd[] = "\n";
