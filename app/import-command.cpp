@@ -199,7 +199,7 @@ bool Importer::Commit() {
 }
 
 bool Importer::Import(std::vector<Pending>* rows) {
-  index_.Forget();
+  index_.Forget(rows->size());
   for (const Pending& p : *rows) index_.Want(p.sTitle, p.m);
   if (!index_.Load(DBfile)) return false;
   // Without a source the whole import holds the lock: what is decided here
@@ -277,7 +277,7 @@ bool Importer::Run(CsvReader* reader, const CsvColumns& columns) {
         Log(iRow, sString(), "the file could not be read");
         return false;
     }
-    rows.push_back(FromRow(iRow, columns.Read(cells)));
+    rows.push_back(FromRow(iRow, columns.Read(std::move(cells))));
     iBytes += BlockSize(rows.back().m);
     if (iBytes >= kBatchBytes) {
       if (!Import(&rows)) return false;

@@ -43,7 +43,7 @@ void ImportIndex::Want(const sString& sTitle, const MovieRecord& m) {
   Add(&wanted_pics_, m.values[kPic]);
 }
 
-void ImportIndex::Forget() {
+void ImportIndex::Forget(size_t iRows) {
   wanted_names_.clear();
   wanted_hashes_.clear();
   wanted_tmdb_.clear();
@@ -54,6 +54,11 @@ void ImportIndex::Forget() {
   imdb_.clear();
   pics_.clear();
   text_.clear();
+  // Each row announces its title and that title with its year; growing the
+  // table as they come would hash every name again and again.
+  wanted_names_.reserve(2 * iRows);
+  wanted_tmdb_.reserve(iRows);
+  wanted_imdb_.reserve(iRows);
 }
 
 bool ImportIndex::MayBeWanted(std::string_view sName) const {

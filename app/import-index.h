@@ -33,8 +33,9 @@ class ImportIndex {
   // `m`. Announcements add up until Forget.
   void Want(const sString& sTitle, const MovieRecord& m);
 
-  // Forgets every announcement, and what was read and noted.
-  void Forget();
+  // Forgets every announcement, and what was read and noted, and makes room
+  // for `iRows` rows to be announced.
+  void Forget(size_t iRows = 0);
 
   // Reads catalogue file `sFile` in one pass, keeping of each record what an
   // announced key asks for, and drops what was read or noted before. False

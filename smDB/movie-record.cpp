@@ -1,9 +1,11 @@
 #include "movie-record.h"
 
+#include <cstring>
 #include <string_view>
 
 #include "file-append.h"
 #include "file-identity.h"
+#include "held-memory.h"
 #include "line-end.h"
 #include "line-reader.h"
 #include "movie-fields.h"
@@ -79,6 +81,35 @@ bool FieldLines(const MovieRecord& m, sString* pBody) {
   }
   return true;
 }
+
+// Text put together in memory from AllocateHeld, of a size known ahead.
+class HeldText {
+ public:
+  explicit HeldText(size_t iCapacity)
+      : capacity_(iCapacity == 0 ? 1 : iCapacity),
+        data_(static_cast<char*>(AllocateHeld(capacity_))) {}
+  ~HeldText() { FreeHeld(data_, capacity_); }
+  HeldText(const HeldText&) = delete;
+  HeldText& operator=(const HeldText&) = delete;
+
+  void Append(std::string_view s) {
+    if (data_ == nullptr || size_ + s.size() > capacity_) {
+      whole_ = false;
+      return;
+    }
+    std::memcpy(data_ + size_, s.data(), s.size());
+    size_ += s.size();
+  }
+  // False when memory was lacking or the text outgrew its size.
+  bool Whole() const { return whole_ && data_ != nullptr; }
+  std::string_view View() const { return std::string_view(data_, size_); }
+
+ private:
+  size_t capacity_;
+  char* data_;
+  size_t size_ = 0;
+  bool whole_ = true;
+};
 
 }  // namespace
 
@@ -171,24 +202,28 @@ bool ReadMovie(const sString& sFile, const sString& sName,
 
 bool AppendMovies(const sString& sFile,
                   const std::vector<const MovieRecord*>& batch) {
-  sString sBlocks;
-  sString sBody;
   size_t iBytes = 0;
   for (const MovieRecord* m : batch) {
     iBytes += m->sName.size() + m->sTmdb.size() + m->sImdb.size() + 128;
     for (const sString& v : m->values) iBytes += v.size() + 16;
   }
-  sBlocks.reserve(iBytes);
+  // A batch of thousands of records is megabytes: they are put together in
+  // held memory, faulted in at once, as touching fresh memory a page at a
+  // time costs more than putting the text together.
+  HeldText blocks(iBytes);
+  sString sBlock;
+  sString sBody;
   for (const MovieRecord* m : batch) {
     if (!FieldLines(*m, &sBody)) return false;
-    sBlocks.append(kLineEnd).append(kLineEnd);
-    sBlocks.append("[").append(m->sName).append("]").append(kLineEnd);
-    sBlocks.append(sBody);
-    AppendIdLines(m->sTmdb, m->sImdb, &sBlocks);
+    sBlock.assign(kLineEnd).append(kLineEnd);
+    sBlock.append("[").append(m->sName).append("]").append(kLineEnd);
+    sBlock.append(sBody);
+    AppendIdLines(m->sTmdb, m->sImdb, &sBlock);
+    blocks.Append(sBlock);
   }
   if (!MayChange(sFile)) return false;
   if (batch.empty()) return true;
-  return AppendWhole(sFile, sBlocks);
+  return blocks.Whole() && AppendWhole(sFile, blocks.View());
 }
 
 bool AppendMovies(const sString& sFile,

@@ -29,9 +29,10 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 // A cell as the catalogue takes it: UTF-8, one line, no formula guard.
-std::string Cell(const std::vector<std::string>& row, int i) {
+// Each column is read once, so its text may be taken from the row.
+std::string Cell(std::vector<std::string>& row, int i) {
   if (i < 0 || static_cast<size_t>(i) >= row.size()) return std::string();
-  const std::string& raw = row[static_cast<size_t>(i)];
+  std::string& raw = row[static_cast<size_t>(i)];
   // Most cells are plain ASCII on one line, and are taken as they are.
   bool bPlain = true;
   for (const char c : raw) {
@@ -40,7 +41,10 @@ std::string Cell(const std::vector<std::string>& row, int i) {
       break;
     }
   }
-  if (bPlain) return UnguardFormula(raw);
+  if (bPlain) {
+    if (raw.empty() || raw[0] != '\'') return std::move(raw);
+    return UnguardFormula(raw);
+  }
   std::string text = Utf8OrWindows1252(raw) == raw ? raw : CatalogueToUtf8(raw);
   std::string line;
   line.reserve(text.size());
@@ -51,7 +55,7 @@ std::string Cell(const std::vector<std::string>& row, int i) {
   return UnguardFormula(line);
 }
 
-std::string TrimmedCell(const std::vector<std::string>& row, int i) {
+std::string TrimmedCell(std::vector<std::string>& row, int i) {
   return std::string(Trimmed(Cell(row, i)));
 }
 
@@ -129,6 +133,10 @@ CsvColumns::CsvColumns(const std::vector<std::string>& header) {
 }
 
 CsvMovie CsvColumns::Read(const std::vector<std::string>& row) const {
+  return Read(std::vector<std::string>(row));
+}
+
+CsvMovie CsvColumns::Read(std::vector<std::string>&& row) const {
   CsvMovie m;
   // The title as it stands: a name with spaces round it comes back from
   // an export whole.

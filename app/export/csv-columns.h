@@ -44,6 +44,9 @@ class CsvColumns {
   // title) are dropped. Missing cells (a short row) are empty. Ids not of the stored forms are left
   // out; pic holds the Poster cell as it stands, for the caller to judge.
   CsvMovie Read(const std::vector<std::string>& row) const;
+  // The same, taking the cells' text where it can instead of copying it;
+  // `row` is left with cells emptied.
+  CsvMovie Read(std::vector<std::string>&& row) const;
 
  private:
   int title_ = -1, year_ = -1, director_ = -1, tmdb_ = -1, imdb_ = -1,
