@@ -83,8 +83,9 @@ CatalogueMovies::Row* CatalogueMovies::NewRow() {
 bool CatalogueMovies::Take(std::string_view sLines, size_t iBase) {
   const char* const p = sLines.data();
   const size_t n = sLines.size();
-  Row* row = rowCount_ == 0 ? nullptr
-                            : reinterpret_cast<Row*>(rows_.data()) + rowCount_ - 1;
+  Row* row = rowCount_ == 0
+                 ? nullptr
+                 : reinterpret_cast<Row*>(rows_.data()) + rowCount_ - 1;
   size_t i = 0;
   while (i < n) {
     // The line's text ends at "\n", less a "\r" before it (LineTextEnd).
@@ -107,7 +108,8 @@ bool CatalogueMovies::Take(std::string_view sLines, size_t iBase) {
     if (row == nullptr) continue;  // before the first record
     const void* const pEq = std::memchr(sLine.data(), '=', sLine.size());
     if (pEq == nullptr) continue;
-    const size_t iEq = static_cast<size_t>(static_cast<const char*>(pEq) - sLine.data());
+    const size_t iEq =
+        static_cast<size_t>(static_cast<const char*>(pEq) - sLine.data());
     const int iKey = KeyIndex(sLine.substr(0, iEq));
     if (iKey < 0) continue;
     const std::string_view sValue = sLine.substr(iEq + 1);
@@ -155,7 +157,8 @@ bool CatalogueMovies::Read(const sString& sFile, bool* pMissing) {
   // Room for the whole file at once, and for as many rows as a file of
   // records of a usual size holds; both grow if the file does.
   std::error_code ec;
-  const auto iSize = std::filesystem::file_size(std::filesystem::path(sFile), ec);
+  const auto iSize =
+      std::filesystem::file_size(std::filesystem::path(sFile), ec);
   const size_t iText = ec ? 0 : static_cast<size_t>(iSize);
   bool bOk = text_.Reserve(iText + 1, 0) &&
              rows_.Reserve((iText / 256 + 16) * sizeof(Row), 0);

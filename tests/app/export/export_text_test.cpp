@@ -66,7 +66,8 @@ std::vector<std::string> PaddedSplit(const std::string& sGenre) {
   size_t from = 0;
   for (;;) {
     const size_t at = padded.find(" - ", from);
-    std::string name = padded.substr(from, at == std::string::npos ? std::string::npos : at - from);
+    std::string name = padded.substr(
+        from, at == std::string::npos ? std::string::npos : at - from);
     name.erase(0, name.find_first_not_of(' '));
     name.erase(name.find_last_not_of(' ') + 1);
     if (!name.empty()) names.push_back(name);

@@ -69,7 +69,8 @@ TEST(HtmlEscapeTest, EveryByteAsTheByteRuleSays) {
         std::string out = "=";
         if (bAttribute) AppendHtmlAttribute(in, &out);
         else AppendHtmlText(in, &out);
-        EXPECT_EQ("=" + expected, out) << "byte " << b << (bAttribute ? " in an attribute" : " in text");
+        EXPECT_EQ("=" + expected, out)
+            << "byte " << b << (bAttribute ? " in an attribute" : " in text");
       }
     }
   }

@@ -239,10 +239,12 @@ TEST(HtmlPageTest, WrittenInPiecesTheSamePageAsWhole) {
   const char* genres[] = {" - Drama - Com\xE9" "die", "Com\xE9" "die - War",
                           "", " - War - drama", "Drama"};
   std::vector<std::string> titles;
-  for (int i = 0; i < 6000; ++i) titles.push_back("Movie " + std::to_string(100000 + i));
+  for (int i = 0; i < 6000; ++i)
+    titles.push_back("Movie " + std::to_string(100000 + i));
   std::vector<PageMovie> movies;
   for (int i = 0; i < 6000; ++i) {
-    PageMovie m = Movie(titles[i], i % 3 == 0 ? "p" + std::to_string(i) + ".jpg" : "");
+    PageMovie m =
+        Movie(titles[i], i % 3 == 0 ? "p" + std::to_string(i) + ".jpg" : "");
     m.plot = plot;
     m.genre = genres[i % 5];
     movies.push_back(m);
@@ -269,10 +271,11 @@ TEST(HtmlPageTest, WrittenInPiecesTheSamePageAsWhole) {
 
   // A flush that fails ends the page there.
   int iCalls = 0;
-  EXPECT_FALSE(WriteHtmlPage("Movies", GivenMovies(movies), [&](std::string* p) {
-    p->clear();
-    return ++iCalls < 2;
-  }));
+  EXPECT_FALSE(
+      WriteHtmlPage("Movies", GivenMovies(movies), [&](std::string* p) {
+        p->clear();
+        return ++iCalls < 2;
+      }));
   EXPECT_EQ(2, iCalls);
 }
 

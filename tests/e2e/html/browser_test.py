@@ -338,7 +338,8 @@ class LargePageTest(unittest.TestCase):
         last, still = -1, 0
         while still < 5:
             self.driver.execute_async_script(
-                "var done = arguments[0]; scrollTo(0, document.body.scrollHeight);"
+                "var done = arguments[0];"
+                "scrollTo(0, document.body.scrollHeight);"
                 "setTimeout(() => requestAnimationFrame(() => done()), 50)")
             n = len(self.shown())
             still = still + 1 if n == last else 0
