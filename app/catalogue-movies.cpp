@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "file-view.h"
