@@ -70,13 +70,23 @@ void CatalogueMovies::Held::Free() {
   size_ = 0;
 }
 
+void CatalogueMovies::FreeRows() {
+  for (size_t k = 0; k < rowBlocks_.size(); ++k)
+    FreeHeld(rowBlocks_[k], (k == 0 ? kFirstRows : kBlockRows) * sizeof(Row));
+  rowBlocks_.clear();
+  rowCount_ = 0;
+}
+
 CatalogueMovies::Row* CatalogueMovies::NewRow() {
-  const size_t iUsed = rowCount_ * sizeof(Row);
-  if (iUsed + sizeof(Row) > rows_.capacity() &&
-      !rows_.Reserve(std::max(2 * rows_.capacity(), iUsed + sizeof(Row)),
-                     iUsed))
-    return nullptr;
-  Row* const row = new (rows_.data() + iUsed) Row();
+  const size_t iRoom =
+      rowBlocks_.empty() ? 0 : kFirstRows + (rowBlocks_.size() - 1) * kBlockRows;
+  if (rowCount_ == iRoom) {
+    const size_t iRows = rowBlocks_.empty() ? kFirstRows : kBlockRows;
+    void* const p = AllocateHeld(iRows * sizeof(Row));
+    if (p == nullptr) return nullptr;
+    rowBlocks_.push_back(static_cast<Row*>(p));
+  }
+  Row* const row = new (const_cast<Row*>(&RowAt(rowCount_))) Row();
   ++rowCount_;
   return row;
 }
@@ -84,9 +94,8 @@ CatalogueMovies::Row* CatalogueMovies::NewRow() {
 bool CatalogueMovies::Take(std::string_view sLines, size_t iBase) {
   const char* const p = sLines.data();
   const size_t n = sLines.size();
-  Row* row = rowCount_ == 0
-                 ? nullptr
-                 : reinterpret_cast<Row*>(rows_.data()) + rowCount_ - 1;
+  Row* row =
+      rowCount_ == 0 ? nullptr : const_cast<Row*>(&RowAt(rowCount_ - 1));
   size_t i = 0;
   while (i < n) {
     // The line's text ends at "\n", less a "\r" before it (LineTextEnd).
@@ -130,7 +139,7 @@ bool CatalogueMovies::Take(std::string_view sLines, size_t iBase) {
 
 void CatalogueMovies::Prefetch(size_t i, bool bValues) const {
 #if defined(__GNUC__)
-  const Row& row = Rows()[i];
+  const Row& row = RowAt(i);
   if (!bValues) {
     const char* const p = reinterpret_cast<const char*>(&row);
     for (size_t k = 0; k < sizeof(Row); k += 64) __builtin_prefetch(p + k);
@@ -147,7 +156,7 @@ void CatalogueMovies::Prefetch(size_t i, bool bValues) const {
 
 bool CatalogueMovies::Read(const sString& sFile, bool* pMissing) {
   textUsed_ = 0;
-  rowCount_ = 0;
+  FreeRows();
   side_.clear();
   FileView file;
   *pMissing = false;
@@ -155,14 +164,12 @@ bool CatalogueMovies::Read(const sString& sFile, bool* pMissing) {
     *pMissing = file.Missing();
     return false;
   }
-  // Room for the whole file at once, and for as many rows as a file of
-  // records of a usual size holds; both grow if the file does.
+  // Room for the whole file at once; it grows if the file does.
   std::error_code ec;
   const auto iSize =
       std::filesystem::file_size(std::filesystem::path(sFile), ec);
   const size_t iText = ec ? 0 : static_cast<size_t>(iSize);
-  bool bOk = text_.Reserve(iText + 1, 0) &&
-             rows_.Reserve((iText / 256 + 16) * sizeof(Row), 0);
+  bool bOk = text_.Reserve(iText + 1, 0);
   std::string_view sLines;
   while (bOk && file.Next(&sLines)) {
     const size_t iBase = textUsed_;
@@ -176,7 +183,7 @@ bool CatalogueMovies::Read(const sString& sFile, bool* pMissing) {
   }
   if (!bOk || file.Failed()) {
     textUsed_ = 0;
-    rowCount_ = 0;
+    FreeRows();
     side_.clear();
     return false;
   }

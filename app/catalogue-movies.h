@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "lmr.h"
 
@@ -24,6 +25,7 @@ enum class MovieField {
 class CatalogueMovies {
  public:
   CatalogueMovies() = default;
+  ~CatalogueMovies() { FreeRows(); }
   CatalogueMovies(const CatalogueMovies&) = delete;
   CatalogueMovies& operator=(const CatalogueMovies&) = delete;
 
@@ -37,9 +39,9 @@ class CatalogueMovies {
 
   // Record `i`'s title and its value of `field` (empty where it has none).
   // The views stay valid while the object lives and is not read again.
-  std::string_view Title(size_t i) const { return View(Rows()[i].title); }
+  std::string_view Title(size_t i) const { return View(RowAt(i).title); }
   std::string_view Value(size_t i, MovieField field) const {
-    return View(Rows()[i].values[static_cast<int>(field)]);
+    return View(RowAt(i).values[static_cast<int>(field)]);
   }
 
   // Starts fetching record `i` into the processor's cache ahead of use, for
@@ -59,6 +61,11 @@ class CatalogueMovies {
     Span values[11];
   };
   static constexpr size_t kSide = ~(~size_t{0} >> 1);
+  // Rows are held in blocks, filled one after the other: a small first one
+  // for a small catalogue, then blocks of a huge page each. Only the blocks
+  // used are touched, and none is copied when the next one starts.
+  static constexpr size_t kFirstRows = 256;
+  static constexpr size_t kBlockRows = (size_t{2} << 20) / sizeof(Row);
 
   // Memory from AllocateHeld (held-memory.h) that keeps its bytes when it
   // grows: the file's text and the rows of a large catalogue take tens of
@@ -84,7 +91,13 @@ class CatalogueMovies {
     size_t size_ = 0;
   };
 
-  const Row* Rows() const { return reinterpret_cast<const Row*>(rows_.data()); }
+  const Row& RowAt(size_t i) const {
+    if (i < kFirstRows) return rowBlocks_[0][i];
+    i -= kFirstRows;
+    return rowBlocks_[1 + i / kBlockRows][i % kBlockRows];
+  }
+  // Gives back every block of rows.
+  void FreeRows();
   std::string_view View(Span span) const {
     if ((span.at & kSide) != 0)
       return std::string_view(side_).substr(span.at & ~kSide, span.size);
@@ -100,7 +113,7 @@ class CatalogueMovies {
   // into it: the values are not copied once more.
   Held text_;
   size_t textUsed_ = 0;
-  Held rows_;
+  std::vector<Row*> rowBlocks_;  // from AllocateHeld
   size_t rowCount_ = 0;
   // The few pic values that held a "\r", without it.
   std::string side_;
