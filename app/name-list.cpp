@@ -26,15 +26,35 @@ constexpr size_t kRadixMin = 64;
 // larger ranges are first split by their most significant byte.
 constexpr size_t kInCache = 1 << 13;
 
+inline unsigned char Folded(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
+}
+
+// Compares as std::string_view does, with ASCII capitals read as small
+// letters: below, equal to or above zero.
+int CompareFolded(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char x = Folded(static_cast<unsigned char>(a[i]));
+    const unsigned char y = Folded(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
 // Bytes [depth, depth + 8) of `e`'s name as a big-endian integer, zero past
-// the name's end: integers compare as the bytes do.
-uint64_t KeyAt(const Entry& e, size_t depth) {
+// the name's end, its capitals read as small letters with `bFold`: integers
+// compare as the bytes do.
+uint64_t KeyAt(const Entry& e, size_t depth, bool bFold) {
   const size_t n = e.size();
   unsigned char b[8] = {};
   if (n >= depth + 8)
     std::memcpy(b, e.at + depth, 8);
   else if (n > depth)
     std::memcpy(b, e.at + depth, n - depth);
+  if (bFold) {
+    for (unsigned char& c : b) c = Folded(c);
+  }
   return uint64_t{b[0]} << 56 | uint64_t{b[1]} << 48 | uint64_t{b[2]} << 40 |
          uint64_t{b[3]} << 32 | uint64_t{b[4]} << 24 | uint64_t{b[5]} << 16 |
          uint64_t{b[6]} << 8 | uint64_t{b[7]};
@@ -42,7 +62,14 @@ uint64_t KeyAt(const Entry& e, size_t depth) {
 
 // Sorts `n` entries whose names share their first `depth` bytes and whose
 // keys are set for `depth`, by comparing.
-void SortByComparing(Entry* a, size_t n, size_t depth) {
+void SortByComparing(Entry* a, size_t n, size_t depth, bool bFold) {
+  if (bFold) {
+    std::sort(a, a + n, [depth](const Entry& x, const Entry& y) {
+      if (x.key != y.key) return x.key < y.key;
+      return CompareFolded(x.name().substr(depth), y.name().substr(depth)) < 0;
+    });
+    return;
+  }
   std::sort(a, a + n, [depth](const Entry& x, const Entry& y) {
     if (x.key != y.key) return x.key < y.key;
     // string_view compares bytes as unsigned, a prefix first.
@@ -115,7 +142,7 @@ bool SplitByTopByte(Entry* a, Entry* spare, size_t n,
 // Sorts the run of `n` entries from `a` whose keys for `depth` are equal:
 // puts first those whose names end within the key, and sets the keys of the
 // others for the next eight bytes. Returns those others' first entry.
-Entry* SplitRun(Entry* a, size_t n, size_t depth) {
+Entry* SplitRun(Entry* a, size_t n, size_t depth, bool bFold) {
   const size_t iDeeper = depth + 8;
   // A name that ends within these eight bytes begins every other name of
   // the run (the key pads it with zeros, and the others hold zeros there):
@@ -125,13 +152,13 @@ Entry* SplitRun(Entry* a, size_t n, size_t depth) {
   std::sort(a, mid, [](const Entry& x, const Entry& y) {
     return x.size() < y.size();
   });
-  for (Entry* e = mid; e != a + n; ++e) e->key = KeyAt(*e, iDeeper);
+  for (Entry* e = mid; e != a + n; ++e) e->key = KeyAt(*e, iDeeper, bFold);
   return mid;
 }
 
 // Sorts the `n` entries of `entries`, whose keys are set for their first
 // eight bytes, using `spare` (as many) to move them.
-void SortEntries(Entry* entries, Entry* spare, size_t n) {
+void SortEntries(Entry* entries, Entry* spare, size_t n, bool bFold) {
   // Ranges still to sort: their names share their first `depth` bytes, and
   // their keys are set for that depth. Kept on a list, not the call stack:
   // names alike far into them would otherwise take one call per eight
@@ -146,7 +173,7 @@ void SortEntries(Entry* entries, Entry* spare, size_t n) {
     todo.pop_back();
     Entry* const a = entries + r.begin;
     if (r.n < kRadixMin) {
-      SortByComparing(a, r.n, r.depth);
+      SortByComparing(a, r.n, r.depth, bFold);
       continue;
     }
     if (r.n > kInCache && SplitByTopByte(a, spare + r.begin, r.n, &starts)) {
@@ -164,7 +191,7 @@ void SortEntries(Entry* entries, Entry* spare, size_t n) {
       i1 = i0 + 1;
       while (i1 < r.n && a[i1].key == a[i0].key) ++i1;
       if (i1 - i0 == 1) continue;
-      Entry* const rest = SplitRun(a + i0, i1 - i0, r.depth);
+      Entry* const rest = SplitRun(a + i0, i1 - i0, r.depth, bFold);
       const size_t iRest = static_cast<size_t>(a + i1 - rest);
       if (iRest > 1)
         todo.push_back({static_cast<size_t>(rest - entries), iRest,
@@ -181,6 +208,12 @@ size_t NameList::Entry::size() const {
   return n;
 }
 
+size_t NameList::Entry::index() const {
+  size_t i;
+  std::memcpy(&i, at - 2 * sizeof i, sizeof i);
+  return i;
+}
+
 NameList::~NameList() {
   for (const Block& b : blocks_) FreeHeld(b.data, b.size);
   FreeHeld(sorted_, count_ * sizeof(Entry));
@@ -190,7 +223,7 @@ NameList::~NameList() {
 void NameList::Add(std::string_view sName) {
   if (bFailed_) return;
   const size_t iLen = sName.size();
-  const size_t iNeed = sizeof iLen + iLen;
+  const size_t iNeed = 2 * sizeof iLen + iLen;
   if (iNeed > room_) {
     const size_t iSize =
         std::max(blocks_.empty() ? kFirstBlock : kBlock, iNeed);
@@ -204,8 +237,9 @@ void NameList::Add(std::string_view sName) {
     at_ = p;
     room_ = iSize;
   }
-  std::memcpy(at_, &iLen, sizeof iLen);
-  if (iLen > 0) std::memcpy(at_ + sizeof iLen, sName.data(), iLen);
+  std::memcpy(at_, &count_, sizeof count_);
+  std::memcpy(at_ + sizeof iLen, &iLen, sizeof iLen);
+  if (iLen > 0) std::memcpy(at_ + 2 * sizeof iLen, sName.data(), iLen);
   at_ += iNeed;
   room_ -= iNeed;
   ++count_;
@@ -221,15 +255,32 @@ void NameList::Sort() {
   }
   // The entries in the order added.
   blocks_.back().used = blocks_.back().size - room_;
+  const bool bFold = order_ == NameOrder::kIgnoringAsciiCase;
   size_t iAt = 0;
   for (const Block& b : blocks_) {
     for (const char* p = b.data; p != b.data + b.used;) {
-      Entry e{0, p + sizeof(size_t)};
-      e.key = KeyAt(e, 0);
+      Entry e{0, p + 2 * sizeof(size_t)};
+      e.key = KeyAt(e, 0, bFold);
       sorted_[iAt++] = e;
       p = e.at + e.size();
     }
   }
 
-  SortEntries(sorted_, spare_, count_);
+  SortEntries(sorted_, spare_, count_, bFold);
+  if (bFold) OrderTies();
+}
+
+void NameList::OrderTies() {
+  for (size_t i0 = 0, i1; i0 < count_; i0 = i1) {
+    const std::string_view sFirst = sorted_[i0].name();
+    i1 = i0 + 1;
+    while (i1 < count_ && sorted_[i1].size() == sFirst.size() &&
+           CompareFolded(sorted_[i1].name(), sFirst) == 0)
+      ++i1;
+    if (i1 - i0 < 2) continue;
+    std::sort(sorted_ + i0, sorted_ + i1, [](const Entry& x, const Entry& y) {
+      if (x.name() != y.name()) return x.name() < y.name();
+      return x.index() < y.index();
+    });
+  }
 }

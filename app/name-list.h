@@ -6,6 +6,8 @@
 // large blocks, and sorted as 16-byte entries (eight bytes of the name as an
 // integer, and where the name lies) by their bytes, eight at a time, with a
 // radix sort; only names alike in those bytes are looked at again, deeper in.
+// The same sort puts titles in the order the HTML page shows them, which
+// reads ASCII capitals as small letters.
 #ifndef FLORRIN_APP_NAME_LIST_H_
 #define FLORRIN_APP_NAME_LIST_H_
 
@@ -14,9 +16,20 @@
 #include <string_view>
 #include <vector>
 
+// How a NameList orders its names.
+enum class NameOrder {
+  // By their bytes as unsigned numbers, a name before the longer names it
+  // begins (--listbyname). Equal names come in no particular order.
+  kBytes,
+  // As kBytes with ASCII capitals read as small letters; names equal so
+  // are ordered by kBytes, and names equal in every byte in the order they
+  // were added (the page's title order).
+  kIgnoringAsciiCase,
+};
+
 class NameList {
  public:
-  NameList() = default;
+  explicit NameList(NameOrder order = NameOrder::kBytes) : order_(order) {}
   ~NameList();
   NameList(const NameList&) = delete;
   NameList& operator=(const NameList&) = delete;
@@ -28,9 +41,9 @@ class NameList {
   // The names added, duplicates included.
   size_t size() const { return count_; }
 
-  // Puts the names in order: by their bytes as unsigned numbers, a name
-  // before the longer names it begins; equal names are all kept. Call once,
-  // after the last Add. When memory runs out on the way, Failed tells so.
+  // Puts the names in the list's order (NameOrder); equal names are all
+  // kept. Call once, after the last Add. When memory runs out on the way,
+  // Failed tells so.
   void Sort();
 
   // True when memory ran out: the names are not all there, or not sorted.
@@ -48,14 +61,25 @@ class NameList {
     }
   }
 
+  // As ForEach, calling `fn(iAdded, name)` with the name's place among the
+  // names as added (0 for the first Add).
+  template <typename Fn>
+  void ForEachIndexed(Fn fn) const {
+    for (size_t i = 0; i < count_; ++i) {
+      if (i + kAhead < count_) Prefetch(sorted_[i + kAhead].at);
+      fn(sorted_[i].index(), sorted_[i].name());
+    }
+  }
+
   // Where a name is stored and the eight bytes that sort it. Public for the
   // sort's helpers in name-list.cpp.
   struct Entry {
     uint64_t key;    // bytes [depth, depth + 8) of the name, big-endian,
                      // zero past its end, for the depth being sorted
-    const char* at;  // the name's first byte, after its length
+    const char* at;  // the name's first byte, after its place and length
 
     size_t size() const;
+    size_t index() const;
     std::string_view name() const { return {at, size()}; }
   };
 
@@ -70,13 +94,19 @@ class NameList {
 #endif
   }
 
-  // A block of names, each stored after its length (a size_t).
+  // Names equal but for the case of their ASCII letters, next to each
+  // other once sorted, put in kBytes order, then the order added.
+  void OrderTies();
+
+  // A block of names, each stored after its place in the order added and
+  // its length (two size_t).
   struct Block {
     char* data;
     size_t size;
     size_t used;  // set once the next block is started, or by Sort
   };
 
+  NameOrder order_;
   bool bFailed_ = false;
   std::vector<Block> blocks_;
   char* at_ = nullptr;  // where the next name goes in the last block

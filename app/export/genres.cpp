@@ -10,22 +10,32 @@ std::string_view Trimmed(std::string_view s) {
 
 }  // namespace
 
-std::vector<std::string> SplitGenres(std::string_view sGenre) {
-  std::vector<std::string> names;
-  // A leading or trailing " -" with its space cut off still separates.
-  std::string padded = " ";
-  padded.append(sGenre);
-  padded.push_back(' ');
-  std::string_view rest = padded;
-  for (;;) {
-    const size_t at = rest.find(" - ");
-    const std::string_view name = Trimmed(rest.substr(0, at));
-    if (!name.empty()) names.emplace_back(name);
-    if (at == std::string_view::npos) break;
-    // The separator's second space may open the next one (" -  - ").
-    rest.remove_prefix(at + 2);
+void SplitGenreViews(std::string_view sGenre,
+                     std::vector<std::string_view>* pNames) {
+  pNames->clear();
+  // A separator is a hyphen with a space, or the value's start or end, on
+  // each side: " - ", and a leading "- " or trailing " -" with its outer
+  // space cut off. A separator's space may also begin the next one
+  // (" -  - " and " - - " hold two).
+  const size_t n = sGenre.size();
+  size_t iName = 0;
+  for (size_t i = 0; i <= n; ++i) {
+    if (i < n) {
+      if (sGenre[i] != '-') continue;
+      const bool bSpaceBefore = i == 0 || sGenre[i - 1] == ' ';
+      const bool bSpaceAfter = i + 1 == n || sGenre[i + 1] == ' ';
+      if (!bSpaceBefore || !bSpaceAfter) continue;
+    }
+    const std::string_view name = Trimmed(sGenre.substr(iName, i - iName));
+    if (!name.empty()) pNames->push_back(name);
+    iName = i + 1;
   }
-  return names;
+}
+
+std::vector<std::string> SplitGenres(std::string_view sGenre) {
+  std::vector<std::string_view> views;
+  SplitGenreViews(sGenre, &views);
+  return std::vector<std::string>(views.begin(), views.end());
 }
 
 std::string JoinGenres(const std::vector<std::string>& names) {

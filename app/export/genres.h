@@ -15,6 +15,11 @@
 // spaces; empty names are left out.
 std::vector<std::string> SplitGenres(std::string_view sGenre);
 
+// The same names as views into `sGenre`, stored in `*pNames` (emptied
+// first): for a caller that splits many values and copies none of them.
+void SplitGenreViews(std::string_view sGenre,
+                     std::vector<std::string_view>* pNames);
+
 // The Genre value that imports store for `names`: " - " before each name.
 std::string JoinGenres(const std::vector<std::string>& names);
 

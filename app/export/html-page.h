@@ -11,6 +11,7 @@
 #ifndef FLORRIN_APP_EXPORT_HTML_PAGE_H_
 #define FLORRIN_APP_EXPORT_HTML_PAGE_H_
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -45,6 +46,26 @@ bool TitleBefore(std::string_view a, std::string_view b);
 std::string_view PageStyle();
 std::string_view PageScript();
 
+// The movies of a page, in the order the page shows them, looked up by
+// their place: a caller with a hundred thousand movies hands them over one
+// at a time instead of building a copy of each first.
+class PageMovies {
+ public:
+  virtual ~PageMovies() = default;
+
+  // How many movies the page shows.
+  virtual size_t size() const = 0;
+
+  // The Genre field as stored of one movie for each `i` from 0 to size()
+  // - 1, the movies in any order (the page's genre choice only gathers
+  // their names). The view stays valid until the page is written.
+  virtual std::string_view GenreOf(size_t i) const = 0;
+
+  // Sets `*pMovie` to movie `i`. The page hands the same object back each
+  // time, so that the poster's string keeps its memory.
+  virtual void Get(size_t i, PageMovie* pMovie) const = 0;
+};
+
 // Appends the whole page (UTF-8, HTML5) to `*pOut`: a header with
 // `sCatalogueName` (bytes: UTF-8, else read as Windows-1252) and the number
 // of movies, then one card per movie in title order (equal titles keep the
@@ -56,11 +77,12 @@ void AppendHtmlPage(std::string_view sCatalogueName,
 // false when that failed.
 using PageFlush = std::function<bool(std::string* pText)>;
 
-// The same page, handed to `flush` a piece of about a megabyte at a time
-// (and the rest at the end), so that a catalogue of any size needs no page
-// held whole in memory. False as soon as a flush fails.
-bool WriteHtmlPage(std::string_view sCatalogueName,
-                   const std::vector<PageMovie>& movies,
+// The same page for `movies` in the order they come, which the caller has
+// put in title order (TitleBefore; equal titles as it likes), handed to
+// `flush` a piece of about a megabyte at a time (and the rest at the end),
+// so that a catalogue of any size needs no page held whole in memory. False
+// as soon as a flush fails.
+bool WriteHtmlPage(std::string_view sCatalogueName, const PageMovies& movies,
                    const PageFlush& flush);
 
 #endif  // FLORRIN_APP_EXPORT_HTML_PAGE_H_

@@ -35,54 +35,117 @@
       text: [textOf(card, "title"), textOf(card, "director"),
              textOf(card, "cast"), genres.join("\n"), year]
                 .join("\n").toLowerCase(),
-      visible: true
+      ok: true,
+      shown: false,
+      pos: i
     });
   }
   var total = items.length;
+  var byCard = new Map();
+  for (var c = 0; c < total; c++) byCard.set(items[c].card, items[c]);
 
   function countText(n) {
     var all = total + (total === 1 ? " movie" : " movies");
     return n === total ? all : n + " of " + all;
   }
 
-  // The cards in the order shown, and those still to be revealed.
+  // The cards in the order shown. Only cards that match are in the list,
+  // and of those only the first `limit`; more come as the user scrolls near
+  // the end. A change to one card costs a style and layout pass over every
+  // card in the list, hidden or not, so a keystroke costs as much as the
+  // cards in the list, however large the catalogue.
   var view = items;
-  var pending = [];
+  var WINDOW = 240;
+  var limit = WINDOW;
+  var more = false;  // cards that match beyond the limit
+  var pending = [];  // cards still to be put in the list, in view order
   var frame = 0;
+  var end = document.createElement("div");
+  list.parentNode.insertBefore(end, list.nextSibling);
+  var watch = null;
 
-  // Cards leave at once; cards that come back come a few hundred a frame,
-  // in the order shown, so that a keystroke that brings back thousands of
-  // them shows the first screenfuls at once instead of laying out all.
-  function reveal() {
-    frame = 0;
-    var batch = pending.splice(0, 200);
-    for (var i = 0; i < batch.length; i++) batch[i].card.hidden = false;
-    if (pending.length) frame = requestAnimationFrame(reveal);
+  function place() {
+    for (var i = 0; i < view.length; i++) view[i].pos = i;
   }
 
-  function filter() {
-    var words = search.value.toLowerCase().split(/\s+/).filter(Boolean);
-    var wanted = genre.value;
-    for (var p = 0; p < pending.length; p++) pending[p].visible = false;
+  // Puts the `batch` of cards (in view order) into the list in their places.
+  function insert(batch) {
+    var at = list.firstElementChild;
+    for (var i = 0; i < batch.length; i++) {
+      var it = batch[i];
+      while (at && byCard.get(at).pos < it.pos) at = at.nextElementSibling;
+      list.insertBefore(it.card, at);
+      it.shown = true;
+    }
+  }
+
+  // Cards leave at once; cards that come come a batch a frame, in the
+  // order shown, so that a keystroke that brings many of them shows the
+  // first screenfuls at once. Each card that comes costs its frame a style
+  // and a layout of its own: a batch is about a screenful of the widest
+  // grid (eight columns, three rows).
+  var BATCH = 24;
+  function reveal() {
+    frame = 0;
+    insert(pending.splice(0, BATCH));
+    if (pending.length) {
+      frame = requestAnimationFrame(reveal);
+    } else if (more && watch) {
+      // Asks again whether the end is still in sight: it is reported only
+      // when that changes.
+      watch.unobserve(end);
+      watch.observe(end);
+    }
+  }
+
+  // Makes the list hold the first `limit` cards that match, in view order.
+  function show() {
     pending = [];
     if (frame) cancelAnimationFrame(frame);
     var n = 0;
     for (var i = 0; i < total; i++) {
       var it = view[i];
+      if (it.ok) n++;
+      var want = it.ok && n <= limit;
+      if (it.shown && !want) {
+        list.removeChild(it.card);
+        it.shown = false;
+      } else if (!it.shown && want) {
+        pending.push(it);
+      }
+    }
+    more = n > limit;
+    reveal();
+    count.textContent = countText(n);
+    none.hidden = n !== 0 || total === 0;
+  }
+
+  function filter() {
+    var words = search.value.toLowerCase().split(/\s+/).filter(Boolean);
+    var wanted = genre.value;
+    for (var i = 0; i < total; i++) {
+      var it = items[i];
       var ok = !wanted || it.genres.indexOf(wanted) >= 0;
       for (var w = 0; ok && w < words.length; w++) {
         ok = it.text.indexOf(words[w]) >= 0;
       }
-      if (ok !== it.visible) {
-        it.visible = ok;
-        if (ok) pending.push(it);
-        else it.card.hidden = true;
-      }
-      if (ok) n++;
+      it.ok = ok;
     }
-    reveal();
-    count.textContent = countText(n);
-    none.hidden = n !== 0 || total === 0;
+    limit = WINDOW;
+    show();
+  }
+
+  if (window.IntersectionObserver) {
+    watch = new IntersectionObserver(function (entries) {
+      var near = entries[entries.length - 1].isIntersecting;
+      if (near && more && !pending.length) {
+        limit += WINDOW;
+        show();
+      }
+    }, {rootMargin: "0px 0px 1500px 0px"});
+    watch.observe(end);
+  } else {
+    limit = WINDOW = Infinity;
   }
 
   // Title order is the page's own order; the others keep it among equals,
@@ -101,10 +164,10 @@
       });
     }
     view = sorted;
-    var frag = document.createDocumentFragment();
-    for (var i = 0; i < sorted.length; i++) frag.appendChild(sorted[i].card);
-    list.appendChild(frag);
-    if (pending.length) filter();
+    place();
+    for (var i = 0; i < total; i++) items[i].shown = false;
+    list.textContent = "";
+    show();
   }
 
   // A poster that cannot be shown (gone since the page was written, or no
@@ -145,7 +208,13 @@
     }
   });
   tools.hidden = false;
-  // A page opened again keeps what the browser restored into the controls.
-  if (search.value || genre.value) filter();
+  // The list as the script keeps it: the cards that match, the first
+  // screenfuls at once. A page opened again keeps what the browser restored
+  // into the controls.
+  list.textContent = "";
   if (sort.value !== "title") reorder();
+  filter();
+  if (frame) cancelAnimationFrame(frame);
+  frame = 0;
+  insert(pending.splice(0, pending.length));
 })();

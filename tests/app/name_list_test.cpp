@@ -1,5 +1,6 @@
-// NameList puts names in the order of std::sort on their bytes, whatever
-// they share, wherever they end, and however many there are.
+// NameList puts names in the order of std::sort on their bytes (or, for
+// titles, ignoring ASCII case, stable), whatever they share, wherever they
+// end, and however many there are.
 #include "name-list.h"
 
 #include <gtest/gtest.h>
@@ -150,6 +151,82 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<GeneratedCase>& info) {
       return std::string(info.param.what);
     });
+
+// The page's title order, written plainly: ASCII capitals read as small
+// letters, then the bytes, then the order added (a stable sort).
+std::vector<size_t> ExpectedTitleOrder(const Names& names) {
+  const auto folded = [](std::string s) {
+    for (char& c : s) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return s;
+  };
+  std::vector<size_t> order(names.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    const std::string x = folded(names[a]), y = folded(names[b]);
+    if (x != y) return x < y;
+    return names[a] < names[b];
+  });
+  return order;
+}
+
+std::vector<size_t> TitleOrder(const Names& names) {
+  NameList list(NameOrder::kIgnoringAsciiCase);
+  for (const std::string& name : names) list.Add(name);
+  list.Sort();
+  EXPECT_FALSE(list.Failed());
+  std::vector<size_t> order;
+  list.ForEachIndexed([&](size_t i, std::string_view name) {
+    EXPECT_EQ(names.at(i), name);
+    order.push_back(i);
+  });
+  return order;
+}
+
+// Names from letters of both cases and the bytes around them ("@", "[",
+// "`", "{" lie next to the capitals and the small letters), NUL included.
+Names MixedCase(int count) {
+  std::mt19937 rng(4);
+  const char letters[] = {'a', 'A', 'b', 'B', 'z', 'Z', '@', '[', '`', '{',
+                          '\0', '\xff'};
+  Names names;
+  for (int i = 0; i < count; ++i) {
+    std::string name(rng() % 12, 'a');
+    for (char& c : name) c = letters[rng() % sizeof letters];
+    names.push_back(name);
+  }
+  return names;
+}
+
+// Titles of words as users type them, capitals or not.
+Names WordsAnyCase(int count) {
+  Names names = Words(count);
+  std::mt19937 rng(5);
+  for (std::string& name : names) {
+    for (char& c : name) {
+      if (rng() % 4 == 0) c = static_cast<char>(std::toupper(c));
+      else if (rng() % 4 == 0) c = static_cast<char>(std::tolower(c));
+    }
+  }
+  return names;
+}
+
+TEST(NameListTest, TitleOrderIgnoresAsciiCaseThenBytesThenAdding) {
+  const Names fixed = {"alien", "Brazil", "Alien", "alien", "ALIEN",
+                       "Aliens", "_x", "a", "Z", "\xc3\xa9", "", "a b",
+                       "ab", "Alien 2", "alien 3", "Alien"};
+  EXPECT_EQ(ExpectedTitleOrder(fixed), TitleOrder(fixed));
+  const GeneratedCase cases[] = {{"MixedCaseFew", 300, MixedCase},
+                                 {"MixedCaseMany", 30000, MixedCase},
+                                 {"WordsAnyCase", 40000, WordsAnyCase},
+                                 {"LongPrefix", 20000, LongPrefix},
+                                 {"Numbered", 20000, Numbered}};
+  for (const GeneratedCase& c : cases) {
+    const Names names = c.make(c.count);
+    EXPECT_TRUE(ExpectedTitleOrder(names) == TitleOrder(names)) << c.what;
+  }
+}
 
 TEST(NameListTest, KeepsNamesLargerThanABlock) {
   const Names names = {std::string(3 << 20, 'b'), "a",

@@ -57,6 +57,45 @@ TEST(GenresTest, SplitsAtSpacedHyphensOnly) {
   }
 }
 
+// The split as first written: pad the value with a space on each side and
+// cut at every " - " found from the left, its second space kept for the
+// next search.
+std::vector<std::string> PaddedSplit(const std::string& sGenre) {
+  std::vector<std::string> names;
+  const std::string padded = " " + sGenre + " ";
+  size_t from = 0;
+  for (;;) {
+    const size_t at = padded.find(" - ", from);
+    std::string name = padded.substr(
+        from, at == std::string::npos ? std::string::npos : at - from);
+    name.erase(0, name.find_first_not_of(' '));
+    name.erase(name.find_last_not_of(' ') + 1);
+    if (!name.empty()) names.push_back(name);
+    if (at == std::string::npos) break;
+    from = at + 2;
+  }
+  return names;
+}
+
+TEST(GenresTest, ViewsSplitAsThePaddedSearchForEveryShortValue) {
+  // Every value of up to seven bytes of space, hyphen and a letter: all the
+  // ways separators can touch, overlap and meet the value's ends.
+  const char kBytes[] = {' ', '-', 'a'};
+  std::vector<std::string_view> views;
+  for (int len = 0; len <= 7; ++len) {
+    int iCount = 1;
+    for (int i = 0; i < len; ++i) iCount *= 3;
+    for (int code = 0; code < iCount; ++code) {
+      std::string value;
+      for (int i = 0, c = code; i < len; ++i, c /= 3) value += kBytes[c % 3];
+      SplitGenreViews(value, &views);
+      EXPECT_EQ(PaddedSplit(value),
+                std::vector<std::string>(views.begin(), views.end()))
+          << '"' << value << '"';
+    }
+  }
+}
+
 TEST(GenresTest, JoinGivesTheFormImportsStore) {
   EXPECT_EQ(JoinGenres({"Action", "Drama"}), " - Action - Drama");
   EXPECT_EQ(JoinGenres({}), "");

@@ -41,6 +41,41 @@ TEST(HtmlEscapeTest, TextAndAttributesHoldNoMarkup) {
   }
 }
 
+// The rule a byte is escaped by, written out byte by byte: the escapers
+// must agree with it for every byte, alone and amid plain text.
+std::string ByteRule(unsigned char c, bool bAttribute) {
+  if (c == '&') return "&amp;";
+  if (c == '<') return "&lt;";
+  if (c == '>') return "&gt;";
+  if (bAttribute && c == '"') return "&quot;";
+  if (bAttribute && c == '\'') return "&#39;";
+  if (c == '\t' || c == '\r') return std::string(1, static_cast<char>(c));
+  if (c < 0x20 || c == 0x7F) return "\xEF\xBF\xBD";
+  return std::string(1, static_cast<char>(c));
+}
+
+TEST(HtmlEscapeTest, EveryByteAsTheByteRuleSays) {
+  for (int b = 0; b < 256; ++b) {
+    const unsigned char c = static_cast<unsigned char>(b);
+    const std::string one(1, static_cast<char>(c));
+    // Alone, between plain bytes, and twice in a row: the runs of plain
+    // bytes around an escaped one must come out whole.
+    const std::string inputs[] = {one, "ab" + one + "cd", one + one + "x"};
+    for (const std::string& in : inputs) {
+      for (const bool bAttribute : {false, true}) {
+        std::string expected;
+        for (const char ch : in)
+          expected += ByteRule(static_cast<unsigned char>(ch), bAttribute);
+        std::string out = "=";
+        if (bAttribute) AppendHtmlAttribute(in, &out);
+        else AppendHtmlText(in, &out);
+        EXPECT_EQ("=" + expected, out)
+            << "byte " << b << (bAttribute ? " in an attribute" : " in text");
+      }
+    }
+  }
+}
+
 TEST(HtmlEscapeTest, PercentEncodingKeepsOnlyUnreservedBytes) {
   const std::pair<std::string, std::string> cases[] = {
       {"Alien.jpg", "Alien.jpg"},

@@ -218,4 +218,65 @@ TEST(HtmlPageTest, EveryCardOpensEvenWithNothingMoreToShow) {
   EXPECT_NE(std::string::npos, page.find("Nothing more is noted."));
 }
 
+// Movies already in title order, their genres gathered back to front.
+class GivenMovies : public PageMovies {
+ public:
+  explicit GivenMovies(const std::vector<PageMovie>& movies) : movies_(movies) {}
+  size_t size() const override { return movies_.size(); }
+  std::string_view GenreOf(size_t i) const override {
+    return movies_[movies_.size() - 1 - i].genre;
+  }
+  void Get(size_t i, PageMovie* pMovie) const override { *pMovie = movies_[i]; }
+
+ private:
+  const std::vector<PageMovie>& movies_;
+};
+
+TEST(HtmlPageTest, WrittenInPiecesTheSamePageAsWhole) {
+  // Enough movies for several pieces of about a megabyte, in title order,
+  // sharing genre values (one of them not UTF-8) in many combinations.
+  const std::string plot(400, 'p');
+  const char* genres[] = {" - Drama - Com\xE9" "die", "Com\xE9" "die - War",
+                          "", " - War - drama", "Drama"};
+  std::vector<std::string> titles;
+  for (int i = 0; i < 6000; ++i)
+    titles.push_back("Movie " + std::to_string(100000 + i));
+  std::vector<PageMovie> movies;
+  for (int i = 0; i < 6000; ++i) {
+    PageMovie m =
+        Movie(titles[i], i % 3 == 0 ? "p" + std::to_string(i) + ".jpg" : "");
+    m.plot = plot;
+    m.genre = genres[i % 5];
+    movies.push_back(m);
+  }
+  std::string whole;
+  AppendHtmlPage("Movies", movies, &whole);
+  std::string pieces;
+  int iFlushes = 0;
+  ASSERT_TRUE(WriteHtmlPage("Movies", GivenMovies(movies), [&](std::string* p) {
+    ++iFlushes;
+    pieces += *p;
+    p->clear();
+    return true;
+  }));
+  EXPECT_GT(iFlushes, 2);
+  EXPECT_TRUE(whole == pieces);
+  EXPECT_EQ("<option value=\"\">All genres</option>"
+            "<option value=\"Com\xC3\xA9" "die\">Com\xC3\xA9" "die</option>"
+            "<option value=\"Drama\">Drama</option>"
+            "<option value=\"drama\">drama</option>"
+            "<option value=\"War\">War</option>",
+            Between(pieces, "<select id=\"genre\" aria-label=\"Genre\">",
+                    "</select>"));
+
+  // A flush that fails ends the page there.
+  int iCalls = 0;
+  EXPECT_FALSE(
+      WriteHtmlPage("Movies", GivenMovies(movies), [&](std::string* p) {
+        p->clear();
+        return ++iCalls < 2;
+      }));
+  EXPECT_EQ(2, iCalls);
+}
+
 }  // namespace

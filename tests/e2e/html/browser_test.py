@@ -302,6 +302,97 @@ class PageTest(unittest.TestCase):
         self.load()
 
 
+class LargePageTest(unittest.TestCase):
+    """A catalogue larger than the cards the script keeps in the list at
+    once: every card is still found, counted and reached by scrolling."""
+    COUNT = 600
+
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp(prefix="florrin-large-page-")
+        # Written directly: six hundred --add runs would cost seconds.
+        with open(os.path.join(cls.work, "db"), "w", newline="\n") as f:
+            f.write("1.0.0-TALVERO_sTxtDB\n")
+            for i in range(cls.COUNT):
+                f.write("\n\n[Movie %04d]\nyear=%d\ndirector=Maker %d\n"
+                        "Genre= - %s" % (i, 1900 + (i * 37) % 120, i,
+                                         "Drama" if i % 3 else "War"))
+        assert sample.run(FLORRIN, cls.work, "--html", "page.html") == b"!ok!"
+        cls.page = os.path.join(cls.work, "page.html")
+        cls.browser = browser.Browser()
+        cls.driver = cls.browser.driver
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.quit()
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    def shown(self, field="title"):
+        return self.driver.execute_script(
+            "return Array.from(document.querySelectorAll('.card'))"
+            ".filter(c => c.offsetParent !== null)"
+            ".map(c => c.querySelector('.%s').textContent)" % field)
+
+    def scroll_to_the_end(self):
+        """Scrolls down until no more cards come; the cards shown then."""
+        last, still = -1, 0
+        while still < 5:
+            self.driver.execute_async_script(
+                "var done = arguments[0];"
+                "scrollTo(0, document.body.scrollHeight);"
+                "setTimeout(() => requestAnimationFrame(() => done()), 50)")
+            n = len(self.shown())
+            still = still + 1 if n == last else 0
+            last = n
+        return self.shown()
+
+    def text(self, i):
+        """What the search looks in for card i: title, director, genre,
+        year."""
+        return "movie %04d maker %d %s %d" % (
+            i, i, "drama" if i % 3 else "war", 1900 + (i * 37) % 120)
+
+    def test_every_card_is_found_and_reached(self):
+        from selenium.webdriver.support.ui import Select
+        cases = [  # typed, genre
+            ("", ""),
+            ("movie 0599", ""),  # the last card only
+            ("maker 59", ""),    # every word, anywhere
+            ("", "War"),
+            ("197", "Drama"),
+            ("nothing like this", ""),
+        ]
+        for typed, genre in cases:
+            expected = [
+                "Movie %04d" % i for i in range(self.COUNT)
+                if all(w in self.text(i) for w in typed.split())
+                and (not genre or genre.lower() in self.text(i))]
+            with self.subTest(typed=typed, genre=genre):
+                self.browser.open(self.page)
+                Select(by_css(self.driver, "#genre")[0]).select_by_value(genre)
+                box = by_css(self.driver, "#search")[0]
+                box.send_keys(typed)
+                count = by_css(self.driver, "#count")[0].text
+                self.assertEqual(
+                    "%d movies" % self.COUNT if len(expected) == self.COUNT
+                    else "%d of %d movies" % (len(expected), self.COUNT), count)
+                # The first cards at once, in order; the rest as the user
+                # scrolls.
+                first = self.shown()
+                self.assertEqual(bool(expected), bool(first))
+                self.assertEqual(expected[:len(first)], first)
+                self.assertEqual(expected, self.scroll_to_the_end())
+
+    def test_sort_by_year_reaches_every_card_in_order(self):
+        from selenium.webdriver.support.ui import Select
+        self.browser.open(self.page)
+        Select(by_css(self.driver, "#sort")[0]).select_by_value("year-old")
+        self.scroll_to_the_end()
+        years = [int(y) for y in self.shown("year")]
+        self.assertEqual(self.COUNT, len(years))
+        self.assertEqual(sorted(years), years)
+
+
 def main():
     global FLORRIN, OUTPUT
     if len(sys.argv) < 3:
