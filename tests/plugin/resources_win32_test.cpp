@@ -121,7 +121,10 @@ TEST_F(ResourcesWin32Test, NoChildWhenItsInheritanceCannotBeLimited) {
   }
 }
 
-TEST_F(ResourcesWin32Test, ThousandRunsLeakNoHandlesOrStrings) {
+// Two hundred runs, not the thousand of the POSIX test: a process start
+// costs a tenth of a second under Wine, and a handle lost in any of the
+// four kinds of run shows in the count after the first round of them.
+TEST_F(ResourcesWin32Test, TwoHundredRunsLeakNoHandlesOrStrings) {
   void* sync = NewShell(0);
   void* async = NewShell(1);
   Execute(sync, "exit 0");  // first runs build what the library keeps
@@ -131,7 +134,7 @@ TEST_F(ResourcesWin32Test, ThousandRunsLeakNoHandlesOrStrings) {
   DWORD handlesBefore = HandleCount();
   long stringsBefore = rbhost::LiveStrings();
 
-  for (int i = 0; i < 1000; ++i) {
+  for (int i = 0; i < 200; ++i) {
     switch (i % 4) {
       case 0: Execute(sync, "exit 0"); break;
       case 1: Execute(sync, "exit", "1"); break;
