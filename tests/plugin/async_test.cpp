@@ -55,15 +55,19 @@ TEST_F(AsyncTest, CompletedHandlerReadsTheRest) {
   std::remove(pidfile.c_str());
   Execute(shell, Child("out:everything\\n err:left pidfile:" + pidfile +
                        " exit:2"));
-  // The child has ended before the first tick, however busy the machine:
-  // one tick sees both.
+  // The child has ended before the first tick, however busy the machine.
   ASSERT_TRUE(WaitForProcessEnd(ReadPidFile(pidfile)));
   std::remove(pidfile.c_str());
   ASSERT_TRUE(PumpToCompletion(shell));
   Events& e = EventsOf(shell);
+  // The Completed handler read what DataAvailable left. DataAvailable may
+  // come again while the output lies unread: where the pipes' ends show a
+  // tick late (under Wine), it does.
   EXPECT_EQ(e.output, "everything\nleft");
-  std::vector<std::string> expected = {"data", "completed"};
-  EXPECT_EQ(e.order, expected);
+  ASSERT_FALSE(e.order.empty());
+  EXPECT_EQ(e.order.front(), "data");
+  EXPECT_EQ(e.order.back(), "completed");
+  EXPECT_EQ(std::count(e.order.begin(), e.order.end(), "completed"), 1);
   EXPECT_EQ(e.errorCodeAtCompleted, 2);
 }
 
