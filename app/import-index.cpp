@@ -28,19 +28,20 @@ std::string_view ImportIndex::Keep(std::string_view s) {
   return std::string_view(block).substr(at, s.size());
 }
 
+void ImportIndex::KeepIn(std::unordered_set<std::string_view>* set,
+                         std::string_view s) {
+  if (!s.empty() && set->count(s) == 0) set->insert(Keep(s));
+}
+
 void ImportIndex::Want(const sString& sTitle, const MovieRecord& m) {
-  const auto Add = [this](std::unordered_set<std::string_view>* set,
-                          std::string_view s) {
-    if (!s.empty() && set->count(s) == 0) set->insert(Keep(s));
-  };
   if (!sTitle.empty()) {
-    Add(&wanted_names_, sTitle);
+    KeepIn(&wanted_names_, sTitle);
     if (!m.values[kYear].empty())
-      Add(&wanted_names_, WithYear(sTitle, m.values[kYear]));
+      KeepIn(&wanted_names_, WithYear(sTitle, m.values[kYear]));
   }
-  Add(&wanted_tmdb_, m.sTmdb);
-  Add(&wanted_imdb_, m.sImdb);
-  Add(&wanted_pics_, m.values[kPic]);
+  KeepIn(&wanted_tmdb_, m.sTmdb);
+  KeepIn(&wanted_imdb_, m.sImdb);
+  KeepIn(&wanted_pics_, m.values[kPic]);
 }
 
 void ImportIndex::Forget(size_t iRows) {
@@ -86,8 +87,7 @@ bool ImportIndex::Load(const sString& sFile) {
     const auto Add = [this](const std::unordered_set<std::string_view>& wanted,
                             std::unordered_set<std::string_view>* found,
                             const sString& s) {
-      if (!s.empty() && wanted.count(s) && found->count(s) == 0)
-        found->insert(Keep(s));
+      if (wanted.count(s)) KeepIn(found, s);
     };
     Add(wanted_tmdb_, &tmdb_, k.sTmdb);
     Add(wanted_imdb_, &imdb_, k.sImdb);
@@ -98,13 +98,9 @@ bool ImportIndex::Load(const sString& sFile) {
 void ImportIndex::Note(const MovieRecord& m) {
   if (years_.count(m.sName) == 0)
     years_.emplace(Keep(m.sName), Keep(m.values[kYear]));
-  const auto Add = [this](std::unordered_set<std::string_view>* set,
-                          const sString& s) {
-    if (!s.empty() && set->count(s) == 0) set->insert(Keep(s));
-  };
-  Add(&tmdb_, m.sTmdb);
-  Add(&imdb_, m.sImdb);
-  Add(&pics_, m.values[kPic]);
+  KeepIn(&tmdb_, m.sTmdb);
+  KeepIn(&imdb_, m.sImdb);
+  KeepIn(&pics_, m.values[kPic]);
 }
 
 bool ImportIndex::NamesPicture(const sString& sFile) const {

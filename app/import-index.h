@@ -66,6 +66,8 @@ class ImportIndex {
   // A lasting copy of `s` for the tables below, which hold views: one
   // allocation per block of text instead of one per key.
   std::string_view Keep(std::string_view s);
+  // Adds a kept copy of `s` to `set`, unless it is empty or there already.
+  void KeepIn(std::unordered_set<std::string_view>* set, std::string_view s);
 
   std::deque<std::string> text_;  // blocks that Keep fills; never moved
   std::unordered_set<std::string_view> wanted_names_;
