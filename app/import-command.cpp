@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "ascii.h"
 #include "catalogue-lock.h"
 #include "commands.h"
 #include "csv-columns.h"
@@ -50,9 +51,7 @@ size_t BlockSize(const MovieRecord& m) {
 // `sUtf8` in the catalogue's encoding. ASCII is the same in every one, and
 // most values are ASCII: they are taken as they are.
 sString InCatalogue(sString sUtf8) {
-  for (const char c : sUtf8) {
-    if (static_cast<unsigned char>(c) >= 0x80) return CatalogueText(sUtf8);
-  }
+  if (!IsAscii(sUtf8)) return CatalogueText(sUtf8);
   return sUtf8;
 }
 
@@ -77,9 +76,10 @@ class Importer {
          (sTitle.empty() ? sString() : " (" + sTitle + ")") + ": " + sWhy);
   }
 
-  // The row's own record, in the catalogue's encoding; its Poster only when
-  // it names a file here (whether a record names it is asked later).
-  Pending FromRow(long iRow, CsvMovie c) const;
+  // Sets `*p` to the row's own record, in the catalogue's encoding; its
+  // Poster only when it names a file here (whether a record names it is
+  // asked later).
+  void FromRow(long iRow, CsvMovie c, Pending* p) const;
 
   // Decides the rows of `batch` in order, against the catalogue and the
   // rows before them; appends them, fetching what they lack first where
@@ -104,20 +104,18 @@ class Importer {
   std::vector<Pending> pending_;
 };
 
-Pending Importer::FromRow(long iRow, CsvMovie c) const {
-  Pending p;
-  p.iRow = iRow;
-  p.sTitle = InCatalogue(std::move(c.sTitle));
-  p.m.sName = p.sTitle;
+void Importer::FromRow(long iRow, CsvMovie c, Pending* p) const {
+  p->iRow = iRow;
+  p->sTitle = InCatalogue(std::move(c.sTitle));
+  p->m.sName = p->sTitle;
   for (size_t i = 0; i < c.values.size(); ++i)
-    p.m.values[i] = InCatalogue(std::move(c.values[i]));
-  p.m.sTmdb = std::move(c.sTmdb);
-  p.m.sImdb = std::move(c.sImdb);
-  sString& sPic = p.m.values[kPic];
+    p->m.values[i] = InCatalogue(std::move(c.values[i]));
+  p->m.sTmdb = std::move(c.sTmdb);
+  p->m.sImdb = std::move(c.sImdb);
+  sString& sPic = p->m.values[kPic];
   std::error_code ec;
   if (!IsPlainFileName(sPic) || !fs::is_regular_file(fs::path(sPic), ec))
     sPic.clear();
-  return p;
 }
 
 bool Importer::Ask(Pending* p) {
@@ -277,7 +275,8 @@ bool Importer::Run(CsvReader* reader, const CsvColumns& columns) {
         Log(iRow, sString(), "the file could not be read");
         return false;
     }
-    rows.push_back(FromRow(iRow, columns.Read(std::move(cells))));
+    rows.emplace_back();
+    FromRow(iRow, columns.Read(std::move(cells)), &rows.back());
     iBytes += BlockSize(rows.back().m);
     if (iBytes >= kBatchBytes) {
       if (!Import(&rows)) return false;

@@ -1,7 +1,7 @@
 #include "import-index.h"
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
 
 #include "smDB.h"
 
@@ -12,6 +12,30 @@ sString WithYear(const sString& sTitle, const sString& sYear) {
 }
 
 }  // namespace
+
+void KeyFilter::Reset(size_t iKeys) {
+  // Two bits per key in a table of at least 16 bits per key: about one key
+  // in seventy that was never added passes.
+  size_t iBits = 64;
+  while (iBits < 16 * iKeys && iBits < (size_t{1} << 30)) iBits *= 2;
+  bits_.assign(iBits / 64, 0);
+  mask_ = iBits - 1;
+}
+
+uint64_t KeyFilter::Hash(std::string_view key) {
+  const size_t n = key.size();
+  if (n == 0) return 0;
+  const size_t k = std::min<size_t>(n, 8);
+  uint64_t head = 0;
+  uint64_t tail = 0;
+  std::memcpy(&head, key.data(), k);
+  std::memcpy(&tail, key.data() + n - k, k);
+  uint64_t h = (head ^ (uint64_t{n} << 56)) * 0x9E3779B97F4A7C15u;
+  h ^= (tail + n) * 0xC2B2AE3D27D4EB4Fu;
+  h ^= h >> 31;
+  h *= 0x94D049BB133111EBu;
+  return h ^ (h >> 29);
+}
 
 std::string_view ImportIndex::Keep(std::string_view s) {
   // Blocks are reserved whole and only appended to, so a view into one
@@ -35,44 +59,29 @@ void ImportIndex::KeepIn(std::unordered_set<std::string_view>* set,
 
 void ImportIndex::Want(const sString& sTitle, const MovieRecord& m) {
   if (!sTitle.empty()) {
-    KeepIn(&wanted_names_, sTitle);
+    wanted_names_.Add(sTitle);
     if (!m.values[kYear].empty())
-      KeepIn(&wanted_names_, WithYear(sTitle, m.values[kYear]));
+      wanted_names_.Add(WithYear(sTitle, m.values[kYear]));
   }
-  KeepIn(&wanted_tmdb_, m.sTmdb);
-  KeepIn(&wanted_imdb_, m.sImdb);
-  KeepIn(&wanted_pics_, m.values[kPic]);
+  if (!m.sTmdb.empty()) wanted_tmdb_.Add(m.sTmdb);
+  if (!m.sImdb.empty()) wanted_imdb_.Add(m.sImdb);
+  if (!m.values[kPic].empty()) wanted_pics_.Add(m.values[kPic]);
 }
 
 void ImportIndex::Forget(size_t iRows) {
-  wanted_names_.clear();
-  wanted_hashes_.clear();
-  wanted_tmdb_.clear();
-  wanted_imdb_.clear();
-  wanted_pics_.clear();
   years_.clear();
   tmdb_.clear();
   imdb_.clear();
   pics_.clear();
   text_.clear();
-  // Each row announces its title and that title with its year; growing the
-  // table as they come would hash every name again and again.
-  wanted_names_.reserve(2 * iRows);
-  wanted_tmdb_.reserve(iRows);
-  wanted_imdb_.reserve(iRows);
-}
-
-bool ImportIndex::MayBeWanted(std::string_view sName) const {
-  return std::binary_search(wanted_hashes_.begin(), wanted_hashes_.end(),
-                            std::hash<std::string_view>()(sName));
+  // Each row announces its title and that title with its year.
+  wanted_names_.Reset(2 * iRows);
+  wanted_tmdb_.Reset(iRows);
+  wanted_imdb_.Reset(iRows);
+  wanted_pics_.Reset(iRows);
 }
 
 bool ImportIndex::Load(const sString& sFile) {
-  wanted_hashes_.clear();
-  wanted_hashes_.reserve(wanted_names_.size());
-  for (const std::string_view sName : wanted_names_)
-    wanted_hashes_.push_back(std::hash<std::string_view>()(sName));
-  std::sort(wanted_hashes_.begin(), wanted_hashes_.end());
   // What was read before is dropped; its text stays in text_ until Forget
   // (a few keys for each reload).
   years_.clear();
@@ -81,17 +90,14 @@ bool ImportIndex::Load(const sString& sFile) {
   pics_.clear();
   return ScanMovieKeys(sFile, [this](const MovieKeys& k) {
     // The first record of a name is the one lookups find.
-    if (MayBeWanted(k.sName) && wanted_names_.count(k.sName) &&
-        years_.count(k.sName) == 0)
+    if (wanted_names_.MayHold(k.sName) && years_.count(k.sName) == 0)
       years_.emplace(Keep(k.sName), Keep(k.sYear));
-    const auto Add = [this](const std::unordered_set<std::string_view>& wanted,
-                            std::unordered_set<std::string_view>* found,
-                            const sString& s) {
-      if (wanted.count(s)) KeepIn(found, s);
-    };
-    Add(wanted_tmdb_, &tmdb_, k.sTmdb);
-    Add(wanted_imdb_, &imdb_, k.sImdb);
-    Add(wanted_pics_, &pics_, k.sPic);
+    if (!k.sTmdb.empty() && wanted_tmdb_.MayHold(k.sTmdb))
+      KeepIn(&tmdb_, k.sTmdb);
+    if (!k.sImdb.empty() && wanted_imdb_.MayHold(k.sImdb))
+      KeepIn(&imdb_, k.sImdb);
+    if (!k.sPic.empty() && wanted_pics_.MayHold(k.sPic))
+      KeepIn(&pics_, k.sPic);
   });
 }
 

@@ -1,12 +1,14 @@
 // What --import must know of the catalogue to decide a batch of rows: the
 // records that hold a row's title (with their year), the movie ids and the
-// poster files the rows name. Only what the rows announce is kept, so a
-// catalogue of any size costs one pass and a table the size of the batch.
+// poster files the rows name. Only what the rows announce is kept (and the
+// few keys that look like it), so a catalogue of any size costs one pass and
+// a table about the size of the batch.
 // Records the import adds are noted as it goes.
 #ifndef FLORRIN_APP_IMPORT_INDEX_H_
 #define FLORRIN_APP_IMPORT_INDEX_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -26,6 +28,39 @@ enum class RowVerdict {
   kTaken,      // the title is taken, and no year tells the two apart
 };
 
+// A set of keys that answers "maybe" or "surely not", for a pass that meets
+// many keys and wants few: a table of bits set by a hash of a key's length
+// and its first and last eight bytes, which costs a few instructions where a
+// full hash and a lookup cost a hundred. Never "surely not" for a key added.
+class KeyFilter {
+ public:
+  // Forgets every key and makes room for about `iKeys`, at a few percent of
+  // "maybe" for keys never added.
+  void Reset(size_t iKeys);
+
+  void Add(std::string_view key) { Set(Hash(key)); }
+
+  // False only when `key` was surely never added since Reset.
+  bool MayHold(std::string_view key) const {
+    const uint64_t h = Hash(key);
+    return Bit(h) && Bit(h >> 32);
+  }
+
+ private:
+  static uint64_t Hash(std::string_view key);
+  void Set(uint64_t h) {
+    Mark(h);
+    Mark(h >> 32);
+  }
+  void Mark(uint64_t h) { bits_[(h & mask_) >> 6] |= uint64_t{1} << (h & 63); }
+  bool Bit(uint64_t h) const {
+    return (bits_[(h & mask_) >> 6] >> (h & 63)) & 1;
+  }
+
+  std::vector<uint64_t> bits_ = std::vector<uint64_t>(1);
+  uint64_t mask_ = 63;
+};
+
 class ImportIndex {
  public:
   // Announces a row that Decide and NamesPicture will be asked about: its
@@ -34,7 +69,7 @@ class ImportIndex {
   void Want(const sString& sTitle, const MovieRecord& m);
 
   // Forgets every announcement, and what was read and noted, and makes room
-  // for `iRows` rows to be announced.
+  // for `iRows` rows to be announced (more may be, at some cost in speed).
   void Forget(size_t iRows = 0);
 
   // Reads catalogue file `sFile` in one pass, keeping of each record what an
@@ -58,11 +93,6 @@ class ImportIndex {
   bool NamesPicture(const sString& sFile) const;
 
  private:
-  // True when `sName` may be an announced name: a look at a small sorted
-  // table of their hashes, which the catalogue's other names (nearly all of
-  // them) fail without a walk through the set's nodes.
-  bool MayBeWanted(std::string_view sName) const;
-
   // A lasting copy of `s` for the tables below, which hold views: one
   // allocation per block of text instead of one per key.
   std::string_view Keep(std::string_view s);
@@ -70,11 +100,14 @@ class ImportIndex {
   void KeepIn(std::unordered_set<std::string_view>* set, std::string_view s);
 
   std::deque<std::string> text_;  // blocks that Keep fills; never moved
-  std::unordered_set<std::string_view> wanted_names_;
-  std::vector<size_t> wanted_hashes_;  // of wanted_names_, sorted
-  std::unordered_set<std::string_view> wanted_tmdb_;
-  std::unordered_set<std::string_view> wanted_imdb_;
-  std::unordered_set<std::string_view> wanted_pics_;
+  // The keys announced, as filters: a record whose keys all fail them is
+  // passed over; one that passes is kept whether it was announced or only
+  // looks so (a few in a hundred), which costs a little memory and changes
+  // no answer, as only announced keys are asked about.
+  KeyFilter wanted_names_;
+  KeyFilter wanted_tmdb_;
+  KeyFilter wanted_imdb_;
+  KeyFilter wanted_pics_;
   std::unordered_map<std::string_view, std::string_view> years_;  // by name
   std::unordered_set<std::string_view> tmdb_;
   std::unordered_set<std::string_view> imdb_;

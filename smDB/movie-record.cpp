@@ -111,6 +111,85 @@ class HeldText {
   bool whole_ = true;
 };
 
+// Gathers the keys of each record from its lines, for ScanMovieKeys. The
+// keys are views into the lines while the record's lines are all in the
+// reader's block; Hold copies them before the block is replaced.
+class KeysScan {
+ public:
+  explicit KeysScan(const std::function<void(const MovieKeys&)>& each)
+      : each_(each) {}
+
+  // Takes one line, without its line end. A header line hands the record
+  // before it out.
+  void Line(std::string_view line) {
+    if (line.empty()) return;
+    // Four keys of four different first bytes: most lines (plot, cast, ...)
+    // fail at the first byte.
+    switch (line[0]) {
+      case '[':
+        End();
+        in_record_ = true;
+        keys_ = MovieKeys();
+        keys_.sName = BracketName(line);
+        seen_ = 0;
+        return;
+      case 'y':
+        Take(line, kMovieKeys[kYear], 1, &keys_.sYear);
+        return;
+      case 't':
+        Take(line, kTmdbKey, 2, &keys_.sTmdb);
+        return;
+      case 'i':
+        Take(line, kImdbKey, 4, &keys_.sImdb);
+        return;
+      case 'p':
+        Take(line, kMovieKeys[kPic], 8, &keys_.sPic);
+        return;
+      default:
+        return;
+    }
+  }
+
+  // Makes the keys gathered so far the scan's own.
+  void Hold() {
+    std::string_view* const views[] = {&keys_.sName, &keys_.sYear,
+                                       &keys_.sTmdb, &keys_.sImdb,
+                                       &keys_.sPic};
+    for (size_t i = 0; i < kKeys; ++i) {
+      std::string_view& view = *views[i];
+      if (view.empty() || view.data() == held_[i].data()) continue;
+      held_[i].assign(view.data(), view.size());
+      view = held_[i];
+    }
+  }
+
+  // Hands out the record being read, if any.
+  void End() {
+    if (in_record_) each_(keys_);
+    in_record_ = false;
+  }
+
+ private:
+  static const size_t kKeys = 5;
+
+  // The first line of key `key` counts (bit `iBit` of seen_ says it came).
+  void Take(std::string_view line, std::string_view key, unsigned iBit,
+            std::string_view* value) {
+    if (!in_record_ || (seen_ & iBit) != 0 || line.size() <= key.size() ||
+        line[key.size()] != '=' ||
+        std::memcmp(line.data(), key.data(), key.size()) != 0)
+      return;
+    seen_ |= iBit;
+    *value = line.substr(key.size() + 1);
+  }
+
+  const std::function<void(const MovieKeys&)>& each_;
+  MovieKeys keys_;
+  unsigned seen_ = 0;
+  bool in_record_ = false;
+  sString held_[kKeys];
+};
+
 }  // namespace
 
 const char* MovieKey(int i) { return kMovieKeys[i]; }
@@ -140,47 +219,34 @@ bool ScanMovies(const sString& sFile,
 }
 
 bool ScanMovieKeys(const sString& sFile,
-                   const std::function<void(const MovieKeys&)>& each) {
-  LineReader reader;
+                   const std::function<void(const MovieKeys&)>& each,
+                   size_t iBlockSize) {
+  LineReader reader(iBlockSize == 0 ? LineReader::kDefaultBlockSize
+                                    : iBlockSize);
   if (!reader.Open(sFile)) return false;
-  // One set of strings for every record: their storage is reused.
-  MovieKeys keys;
-  sString* const slots[] = {&keys.sYear, &keys.sTmdb, &keys.sImdb,
-                            &keys.sPic};
-  const std::string_view names[] = {kMovieKeys[kYear], kTmdbKey, kImdbKey,
-                                    kMovieKeys[kPic]};
-  bool seen[4] = {};
-  bool bInRecord = false;
-  std::string_view line;
-  while (reader.Next(&line)) {
-    if (StartsRecord(line)) {
-      if (bInRecord) each(keys);
-      bInRecord = true;
-      keys.sName.assign(BracketName(line));
-      for (int i = 0; i < 4; ++i) {
-        slots[i]->clear();
-        seen[i] = false;
-      }
-      continue;
+  KeysScan scan(each);
+  for (;;) {
+    // The whole lines of the block are split here, in one loop; only the
+    // line that runs past the block's end goes through Next, which joins
+    // it to the start of the next block.
+    const std::string_view lines = reader.SkipWholeLines();
+    const char* p = lines.data();
+    const char* const end = p + lines.size();
+    while (p < end) {
+      const char* nl =
+          static_cast<const char*>(std::memchr(p, '\n', end - p));
+      size_t len = static_cast<size_t>(nl - p);
+      if (len > 0 && p[len - 1] == '\r') --len;
+      scan.Line(std::string_view(p, len));
+      p = nl + 1;
     }
-    if (!bInRecord || line.empty()) continue;
-    // A key is the text before a line's first "=": matched on the line's
-    // first bytes, which most lines (plot, cast, ...) fail at once.
-    const char cFirst = line[0];
-    if (cFirst != names[0][0] && cFirst != names[1][0] &&
-        cFirst != names[2][0] && cFirst != names[3][0])
-      continue;
-    for (int i = 0; i < 4; ++i) {
-      const std::string_view name = names[i];
-      if (seen[i] || line.size() <= name.size() ||
-          line[name.size()] != '=' || line.compare(0, name.size(), name) != 0)
-        continue;
-      seen[i] = true;
-      slots[i]->assign(line.substr(name.size() + 1));
-    }
+    scan.Hold();
+    std::string_view line;
+    if (!reader.Next(&line)) break;
+    scan.Line(line);
   }
   if (reader.Failed()) return false;
-  if (bInRecord) each(keys);
+  scan.End();
   return true;
 }
 

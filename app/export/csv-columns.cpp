@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string_view>
 #include <system_error>
 
@@ -34,13 +35,9 @@ std::string Cell(std::vector<std::string>& row, int i) {
   if (i < 0 || static_cast<size_t>(i) >= row.size()) return std::string();
   std::string& raw = row[static_cast<size_t>(i)];
   // Most cells are plain ASCII on one line, and are taken as they are.
-  bool bPlain = true;
-  for (const char c : raw) {
-    if (static_cast<unsigned char>(c) >= 0x80 || c == '\r' || c == '\n') {
-      bPlain = false;
-      break;
-    }
-  }
+  const bool bPlain = IsAscii(raw) &&
+                      std::memchr(raw.data(), '\n', raw.size()) == nullptr &&
+                      std::memchr(raw.data(), '\r', raw.size()) == nullptr;
   if (bPlain) {
     if (raw.empty() || raw[0] != '\'') return std::move(raw);
     return UnguardFormula(raw);

@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <utility>
 
 namespace {
 
 // The size of one read from the source.
 const size_t kReadBlock = 1 << 16;
+
+// Bits of CsvReader::stops_.
+const unsigned char kStopsQuoted = 1;
+const unsigned char kStopsPlain = 2;
 
 bool NeedsQuotes(std::string_view v) {
   if (v.find_first_of(",\"\r\n") != std::string_view::npos) return true;
@@ -68,6 +73,10 @@ CsvStatus CsvReader::Start() {
   if (line.find(',') == std::string_view::npos &&
       line.find(';') != std::string_view::npos)
     separator_ = ';';
+  for (const char c : {'"', '\0'})
+    stops_[static_cast<unsigned char>(c)] = kStopsQuoted | kStopsPlain;
+  for (const char c : {separator_, '\r', '\n'})
+    stops_[static_cast<unsigned char>(c)] = kStopsPlain;
   return CsvStatus::kRow;
 }
 
@@ -89,13 +98,12 @@ CsvStatus CsvReader::Next(std::vector<std::string>* fields) {
   const auto TakeRun = [&](bool bQuoted) {
     const size_t iRoom = bTooLong ? end_ - pos_ : max_row_ - iRow;
     const size_t iStop = pos_ + std::min(end_ - pos_, iRoom);
+    const unsigned char stop = bQuoted ? kStopsQuoted : kStopsPlain;
+    const char* const data = buffer_.data();
     size_t i = pos_;
-    while (i < iStop) {
-      const char b = buffer_[i];
-      if (b == '"' || b == '\0') break;
-      if (!bQuoted && (b == separator_ || b == '\r' || b == '\n')) break;
+    while (i < iStop &&
+           (stops_[static_cast<unsigned char>(data[i])] & stop) == 0)
       ++i;
-    }
     if (!bTooLong) field.append(buffer_.data() + pos_, i - pos_);
     iRow += i - pos_;
     pos_ = i;

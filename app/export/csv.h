@@ -66,6 +66,9 @@ class CsvReader {
   bool failed_ = false;
   CsvStatus sticky_ = CsvStatus::kRow;  // a final status, once there is one
   char separator_ = ',';
+  // For each byte, whether it ends a run of bytes that stand for
+  // themselves: inside quotes (kStopsQuoted) or outside (kStopsPlain).
+  unsigned char stops_[256] = {};
 };
 
 // Appends `value` to `*out` as one CSV field: in double quotes (each quote

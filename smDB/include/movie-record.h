@@ -9,7 +9,9 @@
 #define FLORRIN_SMDB_MOVIE_RECORD_H_
 
 #include <array>
+#include <cstddef>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 #include "lmr.h"
@@ -40,20 +42,23 @@ bool ScanMovies(const sString& sFile,
                 const std::function<bool(const MovieRecord&)>& each);
 
 // What a check over the whole catalogue needs of each record: its name,
-// year, ids and pic (the first line of each key; empty when missing).
+// year, ids and pic (the first line of each key; empty when missing). The
+// views are valid during the call that hands them out only.
 struct MovieKeys {
-  sString sName;
-  sString sYear;
-  sString sTmdb;
-  sString sImdb;
-  sString sPic;
+  std::string_view sName;
+  std::string_view sYear;
+  std::string_view sTmdb;
+  std::string_view sImdb;
+  std::string_view sPic;
 };
 
 // ScanMovies for those values only, without copying the rest of each
 // record: calls `each` for every record in file order. False when the file
-// cannot be opened or a read failed part-way.
+// cannot be opened or a read failed part-way. The file is read in blocks of
+// `iBlockSize` bytes (0: the usual size); tests pass tiny ones.
 bool ScanMovieKeys(const sString& sFile,
-                   const std::function<void(const MovieKeys&)>& each);
+                   const std::function<void(const MovieKeys&)>& each,
+                   size_t iBlockSize = 0);
 
 // The record named `sName` (the first one), as ScanMovies reads it. False
 // when there is none or the file cannot be read.

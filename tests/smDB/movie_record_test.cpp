@@ -132,4 +132,50 @@ TEST_F(MovieRecordTest, RewriteSetsTheGivenIds) {
   EXPECT_FALSE(FileExists("tmpfl"));
 }
 
+// The keys pass agrees with the whole-record reader on every record, with
+// lines and records falling across the edges of blocks of any size.
+TEST_F(MovieRecordTest, KeysAreWhatTheWholeRecordReaderFinds) {
+  const struct {
+    const char* what;
+    std::string text;
+  } kCases[] = {
+      {"records with ids", "\n\n[A]\n" + Body("a") + "\ntmdb=603\nimdb=tt1" +
+                               "\n\n[B b]\n" + Body("b") + "\n"},
+      {"CR LF, last line without end",
+       "\r\n\r\n[A]\r\nyear=1999\r\npic=a.jpg\r\ntmdb=7\r\n\r\n[B]\r\nyear=2"},
+      {"first line of each key counts; look-alike keys are others",
+       "\n[A]\nyearly=1\nyear=2\nyear=3\npicture=x\npic=\npic=p\n"
+       "tmdbx=1\ntmdb=5\ntmdb=6\nimdb\nimdb=tt9\n"},
+      {"lines before the first header, a header without a bracket",
+       "year=1\npic=x\n[A\nyear=2\n[B] trailing\ntmdb=4\n"},
+      {"empty records and a header at the very end", "[A]\n[B]\n\n[C]"},
+      {"long values", "[A]\nplot=" + std::string(300, 'p') + "\npic=" +
+                          std::string(200, 'q') + "\nyear=" +
+                          std::string(90, '1') + "\n"},
+  };
+  for (const auto& c : kCases) {
+    WriteFile("db", kHeader + c.text);
+    std::vector<std::vector<std::string>> want;
+    ASSERT_TRUE(ScanMovies("db", [&](const MovieRecord& m) {
+      want.push_back({m.sName, m.values[kYear], m.sTmdb, m.sImdb,
+                      m.values[kPic]});
+      return true;
+    }));
+    for (size_t block : {size_t{1}, size_t{2}, size_t{5}, size_t{13},
+                         size_t{0}}) {
+      std::vector<std::vector<std::string>> got;
+      ASSERT_TRUE(ScanMovieKeys(
+          "db",
+          [&](const MovieKeys& k) {
+            got.push_back({std::string(k.sName), std::string(k.sYear),
+                           std::string(k.sTmdb), std::string(k.sImdb),
+                           std::string(k.sPic)});
+          },
+          block));
+      EXPECT_EQ(want, got) << c.what << ", block " << block;
+    }
+  }
+  EXPECT_FALSE(ScanMovieKeys("missing", [](const MovieKeys&) {}));
+}
+
 }  // namespace
