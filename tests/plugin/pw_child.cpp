@@ -13,8 +13,10 @@
 //   grandchild:PATH      start a grandchild that writes its id to PATH and
 //                        sleeps 30 s holding stdout open
 //   spew:PATH            the same, but the grandchild writes on stdout as
-//                        fast as it can until a write fails
-//   trickle:PATH         the same, writing "tick\n" every 10 ms
+//                        fast as it can until a write fails; the step ends
+//                        once the grandchild has written its id, so that
+//                        it runs however slowly processes start
+//   trickle:PATH         the same as spew, writing "tick\n" every 10 ms
 //   forever:MS           write 64 KiB blocks without pause (MS 0), or
 //                        "tick\n" every MS ms, until a write fails
 //   closeout             close standard output and standard error
@@ -67,6 +69,20 @@ void WritePid(const char* path) {
   if (f == nullptr) return;
   std::fprintf(f, "%ld\n", pwchild::ProcessId());
   std::fclose(f);
+}
+
+// Waits (10 s at most) until the file at `path` holds a line.
+void WaitForLine(const char* path) {
+  for (int i = 0; i < 1000; ++i) {
+    if (FILE* f = std::fopen(path, "r")) {
+      char line[64] = {0};
+      const bool whole = std::fgets(line, sizeof line, f) != nullptr &&
+                         std::string(line).find('\n') != std::string::npos;
+      std::fclose(f);
+      if (whole) return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 // Ends when the reader has gone (here or, under POSIX, by SIGPIPE).
@@ -142,8 +158,10 @@ void Step(const std::string& arg) {
     pwchild::StartGrandchild(g_self, value, "sleep:30000");
   } else if (verb == "spew") {
     pwchild::StartGrandchild(g_self, value, "forever:0");
+    WaitForLine(value);
   } else if (verb == "trickle") {
     pwchild::StartGrandchild(g_self, value, "forever:10");
+    WaitForLine(value);
   } else if (verb == "forever") {
     WriteForever(std::atoi(value));
   } else if (verb == "closeout") {
