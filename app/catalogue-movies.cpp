@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kPic = static_cast<int>(MovieField::kPic);
-
 // The field a key names, or -1: by its length first, since a catalogue's
 // every value line asks.
 int KeyIndex(std::string_view sKey) {

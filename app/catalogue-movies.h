@@ -15,12 +15,7 @@
 #include <vector>
 
 #include "lmr.h"
-
-// The eleven fields in the order a record stores them.
-enum class MovieField {
-  kPlot, kTagline, kRate, kYear, kDirector, kRuntime, kComments, kPic, kAct,
-  kGenre, kType,
-};
+#include "movie-record.h"  // MovieField: the eleven fields in their order
 
 class CatalogueMovies {
  public:

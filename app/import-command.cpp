@@ -19,6 +19,7 @@
 #include "movie-fill.h"
 #include "movie-record.h"
 #include "movie-sources.h"
+#include "poster-address.h"
 #include "poster-name.h"
 #include "service-config.h"
 #include "service-text.h"
@@ -53,12 +54,6 @@ size_t BlockSize(const MovieRecord& m) {
 sString InCatalogue(sString sUtf8) {
   if (!IsAscii(sUtf8)) return CatalogueText(sUtf8);
   return sUtf8;
-}
-
-// True for a plain file name in the current folder (no folder part).
-bool IsPlainFileName(const sString& sName) {
-  if (sName.empty() || sName == "." || sName == "..") return false;
-  return sName.find_first_of("/\\:") == sString::npos;
 }
 
 class Importer {

@@ -11,6 +11,13 @@
 // True for '0' to '9' only.
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// True when `text` is not empty and all digits.
+inline bool AllDigits(std::string_view text) {
+  for (const char c : text)
+    if (!IsDigit(c)) return false;
+  return !text.empty();
+}
+
 // `c` with an ASCII capital made small; every other byte as it is.
 inline char LowerAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;

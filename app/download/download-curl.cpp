@@ -11,7 +11,7 @@
 namespace {
 
 // The private files of a download.
-const char kSettingsFile[] = "curlrc";
+const char kCurlSettingsFile[] = "curlrc";
 const char kHeadersFile[] = "headers";
 
 // The longest wait for a connection: a dead server should fail before the
@@ -70,7 +70,7 @@ DownloadResult DownloadWithCurl(const DownloadRequest& request,
   for (const sString& header : request.headers) {
     settings += "header = " + CurlQuoted(header) + "\n";
   }
-  if (!folder.Write(kSettingsFile, settings)) {
+  if (!folder.Write(kCurlSettingsFile, settings)) {
     std::remove(request.sFile.c_str());
     DownloadResult result;
     result.sFailure = "no private temporary folder could be made";
@@ -101,7 +101,7 @@ DownloadResult DownloadWithCurl(const DownloadRequest& request,
       "--max-filesize",
       std::to_string(request.iMaxBytes),
       "-K",
-      folder.File(kSettingsFile)};
+      folder.File(kCurlSettingsFile)};
   args.insert(args.end(), rest.begin(), rest.end());
 
   DownloaderRun run = RunDownloader(choice, args, LimitsOf(request));

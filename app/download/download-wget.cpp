@@ -18,7 +18,7 @@ const char kPlainLog[] = "tempout";
 const char kTries[] = "--tries=1";
 
 // The private files of a private download.
-const char kSettingsFile[] = "wgetrc";
+const char kWgetSettingsFile[] = "wgetrc";
 const char kAddressFile[] = "address";
 const char kLogFile[] = "log";
 
@@ -95,7 +95,7 @@ DownloadResult PrivateDownload(const DownloadRequest& request,
   for (const sString& header : request.headers) {
     settings += "header = " + header + "\n";
   }
-  if (!folder.Write(kSettingsFile, settings) ||
+  if (!folder.Write(kWgetSettingsFile, settings) ||
       !folder.Write(kAddressFile, request.sURL + "\n")) {
     std::remove(request.sFile.c_str());
     DownloadResult result;
@@ -106,7 +106,7 @@ DownloadResult PrivateDownload(const DownloadRequest& request,
   // status and Retry-After are read from there. One try: a request that
   // fails is not sent again, since the service counts every one; only the
   // caller repeats a request, when the service asks it to.
-  std::vector<sString> args = {"--config=" + folder.File(kSettingsFile),
+  std::vector<sString> args = {"--config=" + folder.File(kWgetSettingsFile),
                                "--verbose",
                                "--no-quiet",
                                "--timeout=" +

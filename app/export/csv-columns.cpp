@@ -56,12 +56,6 @@ std::string TrimmedCell(std::vector<std::string>& row, int i) {
   return std::string(Trimmed(Cell(row, i)));
 }
 
-bool AllDigits(std::string_view s) {
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return !s.empty();
-}
-
 bool Number(const std::string& s, double* pValue) {
   const char* end = s.data() + s.size();
   const auto r = std::from_chars(s.data(), end, *pValue);

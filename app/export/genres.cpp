@@ -2,7 +2,7 @@
 
 namespace {
 
-std::string_view Trimmed(std::string_view s) {
+std::string_view WithoutSpaces(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return s;
@@ -26,7 +26,7 @@ void SplitGenreViews(std::string_view sGenre,
       const bool bSpaceAfter = i + 1 == n || sGenre[i + 1] == ' ';
       if (!bSpaceBefore || !bSpaceAfter) continue;
     }
-    const std::string_view name = Trimmed(sGenre.substr(iName, i - iName));
+    const std::string_view name = WithoutSpaces(sGenre.substr(iName, i - iName));
     if (!name.empty()) pNames->push_back(name);
     iName = i + 1;
   }

@@ -1,15 +1,11 @@
 #include "movie-ids.h"
 
+#include "ascii.h"
+
 namespace {
 
 // A service id longer than this names no movie.
 const size_t kMaxTmdbDigits = 12;
-
-bool AllDigits(std::string_view s) {
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return !s.empty();
-}
 
 }  // namespace
 
